@@ -11,6 +11,15 @@
 
 #include "tools/Singleton.h"
 
+// <windows.h> defines DeleteFile and MoveFile as macros; a Windows source that
+// uses these tools includes <windows.h> first, and the names are freed here.
+#ifdef DeleteFile
+#undef DeleteFile
+#endif
+#ifdef MoveFile
+#undef MoveFile
+#endif
+
 namespace kestrel {
 
 class Tools : public ProcessSingleton<Tools> {
@@ -30,11 +39,13 @@ class Tools : public ProcessSingleton<Tools> {
   static int DeleteFile(const std::string& path);
   // Renames without replacing an existing target: 0, or the platform's error number.
   static int MoveFile(const std::string& from, const std::string& to);
-  // Names of the entries of a directory ("." and ".." left out): 0, or 111
-  // when the directory cannot be listed.
+  // Names of the entries of a directory ("." and ".." left out), sorted by
+  // byte value: 0, or 111 (and no names) when the directory cannot be listed.
   static int ListDirectory(const std::string& path, std::vector<std::string>& names);
   // The platform's separator between a directory and a file name.
   static char PathSeparator();
+  // directory + separator + name; no second separator when the directory
+  // already ends in one, and the name alone for an empty directory.
   static std::string JoinPath(const std::string& directory, const std::string& name);
 
   // ---- Time (local time, read through the clock seam) ----
@@ -42,6 +53,8 @@ class Tools : public ProcessSingleton<Tools> {
   // Parses text by template (when both are non-empty) into the present local
   // time and formats the result with outFormat (strftime rules) into out,
   // at most size bytes including the terminator. 0 or 106 (output empty).
+  // Each conversion must read its full width of decimal digits; a day that
+  // does not exist in its month (32 January, 30 February) is refused.
   static int FormatTime(char* out, std::size_t size, const char* outFormat, const char* text,
                         const char* textTemplate);
 
@@ -78,8 +91,13 @@ class Tools : public ProcessSingleton<Tools> {
   static std::uint8_t XorBytes(const void* bytes, std::size_t length, std::uint8_t start);
   // The 4-byte file check code of the journal. The file is read with the
   // Windows C runtime's text-mode rules on every platform (CR LF reads as LF,
-  // reading stops at 0x1A). A missing file gives FE 00 FE 00.
+  // reading stops at 0x1A). A missing file gives FE 00 FE 00. 0; 111 after a
+  // read error (the code then covers what was read); 106 for a null out.
   static int FileCheckCode(const std::string& path, unsigned char out[4]);
+
+ private:
+  friend class ProcessSingleton<Tools>;
+  Tools() = default;
 };
 
 }  // namespace kestrel

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include <ftw.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "tools/Clock.h"
@@ -45,6 +46,7 @@ TestProfile::TestProfile(const std::string& deviceClass) : deviceClass_(deviceCl
   if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
   dir_ = pattern;
   dataDir_ = dir_ + "/data";
+  ::mkdir(dataDir_.c_str(), 0700);
   profilePath_ = dir_ + "/profile.reg";
   values_["DataDirectory"] = dataDir_;
   ::setenv("KESTREL_REGISTRY", profilePath_.c_str(), 1);

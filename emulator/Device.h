@@ -1,0 +1,55 @@
+#pragma once
+// The printer as the line sees it: the core Printer, the faults waiting to be
+// played, and the power switch. Still no I/O: an exchange gives the bytes to
+// send back (possibly in pieces) and one trace line.
+#include <string>
+#include <vector>
+
+#include "emulator/Faults.h"
+#include "emulator/Printer.h"
+
+namespace kestrel::emulator {
+
+struct Transmission {
+  std::vector<std::string> pieces;  // written in order; empty: no answer
+  int pauseMs = 0;                  // between pieces
+  std::string trace;                // one line, no line end
+  ExchangeRecord record;
+};
+
+class Device {
+ public:
+  explicit Device(PrinterOptions options = {});
+
+  Transmission Exchange(const std::string& requestFrame);
+
+  // One control line: a fault of FaultQueue, or a lasting condition:
+  //   off | on                     switched off (answers nothing) or on
+  //   cover open|closed            paper ok|near|out
+  //   slip in|out                  slipstation on|off
+  //   eod on|off                   day closure required
+  //   confirm mem|service on|off   confirmation flags of the fiscal state
+  //   status N|auto                the status request answers N until "auto"
+  //   badjournal [N]               the journal check rejects the next N codes
+  //   strict on|off                answer 31 to an unexpected sequence digit
+  //   firmware X.Y.Z
+  // Returns "ok" or "error: ...".
+  std::string Command(const std::string& line);
+
+  Printer& Core() { return printer_; }
+  const Printer& Core() const { return printer_; }
+  FaultQueue& Faults() { return faults_; }
+  bool SwitchedOn() const { return on_; }
+
+  // "P03\t1\t01\t<fields>\t00\t<reply fields>\t<note>" with fields joined by
+  // '|' as UTF-8; bytes below 0x20, '|' and '\' are written as \xNN.
+  static std::string TraceLine(const ExchangeRecord& record, const std::string& note);
+  static std::string TraceText(const std::string& cp1250);
+
+ private:
+  Printer printer_;
+  FaultQueue faults_;
+  bool on_ = true;
+};
+
+}  // namespace kestrel::emulator

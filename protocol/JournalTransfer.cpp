@@ -1,0 +1,59 @@
+// Pulls the printer's electronic journal, block by block, into the temporary
+// journal files.
+#include <cstring>
+#include <vector>
+
+#include "journal/Journal.h"
+#include "log/Log.h"
+#include "protocol/Messaging.h"
+#include "tools/Results.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kJournalTimeout = 1;
+constexpr int kPacketTypeJournalFirst = 4;  // restart at the journal's first block
+constexpr int kPacketTypeJournalNext = 5;   // the next block
+constexpr int kKindChars = 100;
+constexpr int kBlockChars = 10000;
+// A printer that never says "no more data" must not hold the caller forever;
+// a day's journal is far smaller than this many blocks.
+constexpr long kMaxBlocks = 100000;
+
+}  // namespace
+
+int Messaging::AppendJournals(bool fromStart) {
+  Log::Instance().Write("Messaging::AppendJournals", "%d", fromStart ? 1 : 0);
+
+  if (fromStart) {
+    CreatePacketOut("S04", kPacketTypeJournalFirst);
+    AddPacketOutField("0");
+  } else {
+    CreatePacketOut("S04", kPacketTypeJournalNext);
+  }
+  ClosePacketOut();
+  int result = SendReceive(kJournalTimeout);
+
+  std::vector<char> block(kBlockChars + 1);
+  long blocks = 0;
+  while (result == kSuccess) {
+    if (++blocks > kMaxBlocks) {
+      Log::Instance().Write("Messaging::AppendJournals", "No end of journal after %ld blocks", kMaxBlocks);
+      return kFailure;
+    }
+    char kind[kKindChars + 1] = {};
+    if (GetPacketInField(kind, sizeof(kind), 0) == kSuccess && (kind[0] == '1' || kind[0] == '2')) {
+      if (GetPacketInField(block.data(), static_cast<int>(block.size()), 3) == kSuccess) {
+        Journal::Instance().AppendTmp(block.data(), std::strlen(block.data()),
+                                      kind[0] == '1' ? Journal::kText : Journal::kBinary);
+      }
+    }
+    CreatePacketOut("S04", kPacketTypeJournalNext);
+    ClosePacketOut();
+    result = SendReceive(kJournalTimeout);
+  }
+  // The printer answers "no more journal data" (202) when it has handed out all.
+  return result == kJournalEmpty ? kSuccess : kFailure;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,69 @@
+// The customer display (D01), raw bytes for the printer mechanism (P22) and
+// the unprinted or printed subtotal (P08).
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "log/Log.h"
+#include "protocol/Messaging.h"
+#include "tools/Results.h"
+#include "tools/Tools.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kDisplayTimeout = 1;
+constexpr int kPrinterTimeout = 4;
+constexpr int kSubtotalTimeout = 4;
+constexpr std::size_t kDisplayColumns = 20;
+
+}  // namespace
+
+int Messaging::SetPrinter(const char* hexText) {
+  Log::Instance().Write("Messaging::SetPrinter", "%s", hexText != nullptr ? hexText : "");
+  CreatePacketOut("P22", kPacketTypeCommand);
+  AddPacketOutField(hexText);
+  ClosePacketOut();
+  return SendReceive(kPrinterTimeout);
+}
+
+int Messaging::DisplayText(const char* text, int rows) {
+  Log& log = Log::Instance();
+  log.Write("Messaging::DisplayText", "%s; %d", text != nullptr ? text : "", rows);
+  const std::size_t rowCount = rows > 0 ? static_cast<std::size_t>(rows) : 0;
+  // More rows than a request can carry: the builder would refuse them anyway.
+  if (rowCount > kPacketBufferSize / kDisplayColumns) {
+    log.Write("Messaging::DisplayText", "Too many rows %d", rows);
+    return kIllegal;
+  }
+  const std::size_t length = text != nullptr ? std::strlen(text) : 0;
+  std::vector<char> clean(length + 1, '\0');
+  if (length > 0) Tools::StripControl(clean.data(), length, text);
+
+  std::string shown(clean.data());
+  const std::size_t width = rowCount * kDisplayColumns;
+  shown.resize(width, ' ');  // cut to the width, or padded with blanks
+
+  CreatePacketOut("D01", kPacketTypeCommand);
+  for (std::size_t row = 0; row < rowCount; ++row) {
+    AddPacketOutField(shown.substr(row * kDisplayColumns, kDisplayColumns).c_str());
+  }
+  ClosePacketOut();
+  return SendReceive(kDisplayTimeout);
+}
+
+int Messaging::Subtotal(bool print) {
+  Log::Instance().Write("Messaging::Subtotal", "%d", print ? 1 : 0);
+  CreatePacketOut("P08", kPacketTypeCommand);
+  AddPacketOutField(print ? "1" : "0");
+  ClosePacketOut();
+  const int r = SendReceive(kSubtotalTimeout);
+  if (r == kSuccess) {
+    char field[21];
+    GetPacketInField(field, sizeof field, 0);  // an absent field reads as 0
+    subtotal_ = DecodeReplyAmount(field);
+  }
+  return r;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,236 @@
+// The fiscal receipt: begin, item lines and their voids, messages, subtotal,
+// payment and total, cash lines, void and end of the receipt, and the copy.
+#include <string>
+
+#include "log/Log.h"
+#include "protocol/Messaging.h"
+#include "service/FiscalPrinter.h"
+#include "service/FiscalPrinterConstants.h"
+#include "service/ReceiptRules.h"
+#include "tools/Results.h"
+#include "tools/Texts.h"
+
+namespace kestrel {
+namespace {
+
+bool IsCashReceipt(int32_t type) { return type == opos::kReceiptTypeCashIn || type == kReceiptTypeCashOut; }
+
+}  // namespace
+
+int32_t FiscalPrinter::BeginFiscalReceipt(bool printHeader, int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::BeginFiscalReceipt", result);
+  Log::Instance().Write("FiscalPrinter::BeginFiscalReceipt", "%d", printHeader ? 1 : 0);
+  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  CheckRecStatus(0, kStationReceipt);
+  // A receipt never opens over another document, whatever the state checking.
+  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
+
+  Messaging& messaging = Messaging::Instance();
+  if (IsCashReceipt(fiscalReceiptType_) && singleCashReceipt_) {
+    // The cash document is printed whole by PrintRecCash; here only the day
+    // must still be open. A printer that cannot say so is not taken as "open".
+    bool dayClosureRequired = false;
+    const int32_t asked = messaging.AskEODRequired(dayClosureRequired);
+    if (asked != kSuccess) return Finish(asked == kTimeout ? kTimeout : kFailure, result, nullptr, true);
+    if (dayClosureRequired) return Finish(kDayEndRequired, result, text::kTextDayClosureRequired, true);
+    return Finish(kSuccess, result, nullptr, true);
+  }
+  if (IsCashReceipt(fiscalReceiptType_) || fiscalReceiptType_ == opos::kReceiptTypeSales ||
+      fiscalReceiptType_ == kReceiptTypeSimpleInvoice) {
+    return Finish(messaging.StartTicket(displayItemDisabled_, ReceiptId()), result, nullptr, true);
+  }
+  // Generic, service and refund receipts open no printer document.
+  return Finish(kSuccess, result, nullptr, true);
+}
+
+int32_t FiscalPrinter::PrintRecItem(const char* description, int64_t price, int32_t quantity, int32_t vatInfo,
+                                    int64_t unitPrice, const char* unitName, int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecItem", result);
+  Log::Instance().Write("FiscalPrinter::PrintRecItem", "%s; %lld; %ld; %ld; %lld; %s", Text(description),
+                        static_cast<long long>(price), static_cast<long>(quantity), static_cast<long>(vatInfo),
+                        static_cast<long long>(unitPrice), Text(unitName));
+  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(-1, result, nullptr, true);
+  if (!CheckCurrencyValue(price)) return Finish(-1, result, nullptr, true);
+
+  Messaging& messaging = Messaging::Instance();
+  int32_t code;
+  if (fiscalReceiptType_ == kReceiptTypeSimpleInvoice) {
+    // A simple invoice is one amount with its document number.
+    code = messaging.Invoice(price, Text(description));
+  } else {
+    if (!CheckVatID(vatInfo) || !CheckCurrencyValue(unitPrice)) return Finish(-1, result, nullptr, true);
+    code = messaging.Item(0, Text(description), price, quantity, vatInfo, unitPrice, Text(unitName));
+  }
+  CancelReceiptOnFailure(code, v7Protocol_);
+  return Finish(code, result, nullptr, true);
+}
+
+int32_t FiscalPrinter::PrintRecItemVoid(const char* description, int64_t price, int32_t quantity, int32_t vatInfo,
+                                        int64_t unitPrice, const char* unitName, int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecItemVoid", result);
+  Log::Instance().Write("FiscalPrinter::PrintRecItemVoid", "%s; %lld; %ld; %ld; %lld; %s", Text(description),
+                        static_cast<long long>(price), static_cast<long>(quantity), static_cast<long>(vatInfo),
+                        static_cast<long long>(unitPrice), Text(unitName));
+  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(-1, result, nullptr, true);
+  if (!CheckVatID(vatInfo) || !CheckCurrencyValue(price) || !CheckCurrencyValue(unitPrice)) {
+    return Finish(-1, result, nullptr, true);
+  }
+  const int32_t code =
+      Messaging::Instance().Item(1, Text(description), price, quantity, vatInfo, unitPrice, Text(unitName));
+  CancelReceiptOnFailure(code, v7Protocol_);
+  return Finish(code, result, nullptr, true);
+}
+
+int32_t FiscalPrinter::PrintRecVoidItem(const char* description, int64_t amount, int32_t quantity,
+                                        int32_t adjustmentType, int64_t adjustment, int32_t vatInfo,
+                                        int32_t* result) {
+  // No lock of its own: the void line below takes it, logs and checks.
+  Log::Instance().Write("FiscalPrinter::PrintRecVoidItem", "%s; %lld; %ld; %ld; %lld; %ld", Text(description),
+                        static_cast<long long>(amount), static_cast<long>(quantity),
+                        static_cast<long>(adjustmentType), static_cast<long long>(adjustment),
+                        static_cast<long>(vatInfo));
+  // With no unit price the printer gets the amount divided by the quantity.
+  return PrintRecItemVoid(description, amount, quantity, vatInfo, 0, "", result);
+}
+
+int32_t FiscalPrinter::PrintRecMessage(const char* message, int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecMessage", result);
+  Log::Instance().Write("FiscalPrinter::PrintRecMessage", "%s", "");
+  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  const int32_t code = Messaging::Instance().PrintLines(Text(message), false);
+  CancelReceiptOnFailure(code, v7Protocol_);
+  return Finish(code, result, nullptr, true);
+}
+
+int32_t FiscalPrinter::PrintRecSubtotal(int64_t amount, int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecSubtotal", result);
+  Log::Instance().Write("FiscalPrinter::PrintRecSubtotal", "%lld", static_cast<long long>(amount));
+  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(-1, result, nullptr, true);
+  const int32_t code = Messaging::Instance().Subtotal(true);
+  CancelReceiptOnFailure(code, v7Protocol_);
+  return Finish(code, result, nullptr, true);
+}
+
+int32_t FiscalPrinter::PrintRecTotal(int64_t total, int64_t payment, const char* description, int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecTotal", result);
+  Log::Instance().Write("FiscalPrinter::PrintRecTotal", "%lld; %lld; %s", static_cast<long long>(total),
+                        static_cast<long long>(payment), Text(description));
+  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+
+  Messaging& messaging = Messaging::Instance();
+  // Older printers take a simple invoice as one payment document.
+  if (messaging.GetMajorVersion() <= 2 && messaging.GetMinorVersion() <= 21 &&
+      fiscalReceiptType_ == kReceiptTypeSimpleInvoice) {
+    return Finish(messaging.Invoice(payment, Text(description)), result, nullptr, true);
+  }
+  if (!checkStateDisabled_) {
+    const int state = messaging.GetFiscalPrinterState(true);
+    if (state != kPrinterStateFiscalReceipt && state != kPrinterStateFiscalReceiptTotal) {
+      return Finish(kWrongState, result, text::kTextWrongState, false);
+    }
+  }
+  // The printer totals the receipt itself; Total only stands in for a
+  // missing payment.
+  if (payment == 0) payment = total;
+  std::string paymentType = Text(description);
+  if (paymentType.empty()) paymentType = "1";
+  if (paymentType.size() != 1) return Finish(kBadItemDescription, result, text::kTextBadValue, false);
+  if (!CheckCurrencyValue(payment)) return Finish(-1, result, nullptr, true);
+
+  int32_t code = messaging.Payment(payment, paymentType.c_str(), displayItemDisabled_, lineDisplayRows_);
+  if (code == kFiscalTotalsError) {
+    // Accepted, but not yet covered: the application pays again.
+    code = kSuccess;
+  } else if (code == kSuccess) {
+    code = messaging.PrintTotal();
+    if (code == kSuccess) code = messaging.PrintVatTable();
+  }
+  CancelReceiptOnFailure(code, v7Protocol_);
+  return Finish(code, result, nullptr, true);
+}
+
+int32_t FiscalPrinter::PrintRecCash(int64_t amount, int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecCash", result);
+  Log::Instance().Write("FiscalPrinter::PrintRecCash", "%lld", static_cast<long long>(amount));
+  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  // A single cash document needs an idle printer, a cash line an open ticket.
+  const int expected = singleCashReceipt_ ? kPrinterStateMonitor : kPrinterStateFiscalReceipt;
+  if (!CheckPrinterState(expected) || !CheckCurrencyValue(amount)) return Finish(-1, result, nullptr, true);
+  if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
+  // The receipt type carries the direction; the amount is always positive.
+  if (fiscalReceiptType_ == kReceiptTypeCashOut) amount = -amount;
+  return Finish(Messaging::Instance().Cash(amount, singleCashReceipt_), result, nullptr, true);
+}
+
+int32_t FiscalPrinter::PrintRecVoid(const char* description, int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecVoid", result);
+  Log::Instance().Write("FiscalPrinter::PrintRecVoid", "%s", Text(description));
+  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+
+  Messaging& messaging = Messaging::Instance();
+  int32_t code = kSuccess;
+  if (messaging.GetFiscalPrinterState(true) != kPrinterStateMonitor) code = messaging.CloseTicket(true);
+  // A refused cancel or an open non-fiscal document: end it as a non-fiscal
+  // one. The cancel's failure still stands, since the receipt may be open.
+  if (messaging.GetFiscalPrinterState(false) != kPrinterStateMonitor) {
+    const int32_t ended = messaging.EndNonFiscal(currentStation_);
+    if (code == kSuccess) code = ended;
+  }
+  return Finish(code, result, nullptr, true);
+}
+
+int32_t FiscalPrinter::EndFiscalReceipt(bool printHeader, int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::EndFiscalReceipt", result);
+  Log::Instance().Write("FiscalPrinter::EndFiscalReceipt", "%d", printHeader ? 1 : 0);
+  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+
+  Messaging& messaging = Messaging::Instance();
+  int32_t code = kSuccess;
+  if (IsCashReceipt(fiscalReceiptType_)) {
+    // A single cash document is already complete; a cash ticket is paid here.
+    if (singleCashReceipt_) return Finish(kSuccess, result, nullptr, true);
+    code = messaging.Payment(0, "1", displayItemDisabled_, lineDisplayRows_);
+    if (code == kSuccess) code = messaging.PrintTotal();
+    if (code == kSuccess) code = messaging.PrintVatTable();
+  } else if (fiscalReceiptType_ != opos::kReceiptTypeSales && fiscalReceiptType_ != kReceiptTypeSimpleInvoice) {
+    return Finish(kSuccess, result, nullptr, true);
+  }
+
+  const int state = messaging.GetFiscalPrinterState(true);
+  if (state == kPrinterStateMonitor) {
+    // Already closed at the printer: take that over, or the next receipt
+    // would be refused as opened over this one.
+    messaging.SetFiscalPrinterState(kPrinterStateMonitor);
+    return Finish(code, result, nullptr, true);
+  }
+  if (!checkStateDisabled_ && state != kPrinterStateFiscalReceiptEnding) {
+    return Finish(kWrongState, result, text::kTextWrongState, false);
+  }
+  code = messaging.CloseTicket(false);
+  CancelReceiptOnFailure(code, v7Protocol_);
+  return Finish(code, result, nullptr, true);
+}
+
+int32_t FiscalPrinter::PrintDuplicateReceipt(int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintDuplicateReceipt", result);
+  Log::Instance().Write("FiscalPrinter::PrintDuplicateReceipt", "%s", "");
+  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
+  // Number 0 asks for a copy of the last receipt.
+  return Finish(Messaging::Instance().TicketCopy(0), result, nullptr, true);
+}
+
+}  // namespace kestrel

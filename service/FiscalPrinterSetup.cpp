@@ -1,0 +1,102 @@
+// Set-up of the printer from the application: header lines, VAT rates, and
+// the small administrative calls (POS id, store id, cash drawer).
+#include <cstring>
+#include <string>
+
+#include "log/Log.h"
+#include "protocol/Messaging.h"
+#include "service/FiscalPrinter.h"
+#include "tools/Results.h"
+#include "tools/Texts.h"
+
+namespace kestrel {
+namespace {
+
+constexpr std::size_t kHeaderLineChars = 40;
+constexpr int32_t kHeaderItemBase = 59;  // header line n is fiscal parameter 59 + n
+constexpr int32_t kVatItemBase = 50;     // VAT number n is fiscal parameter 50 + n
+constexpr std::size_t kVatEntryChars = 2;
+constexpr int kVatValueRefused = 215;    // a rate that is not two digits
+constexpr int kVatTableUndefined = 217;  // no rate given since the service was opened
+
+// A rate in whole percent as the printer stores it: exactly two digits.
+bool IsVatRateText(const char* text) {
+  return std::strlen(text) == kVatEntryChars && text[0] >= '0' && text[0] <= '9' && text[1] >= '0' &&
+         text[1] <= '9';
+}
+
+}  // namespace
+
+int32_t FiscalPrinter::SetHeaderLine(int32_t lineNumber, const char* text, bool doubleWidth, int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::SetHeaderLine", result);
+  Log::Instance().Write("FiscalPrinter::SetHeaderLine", "%ld; %s; %d", static_cast<long>(lineNumber), Text(text),
+                        doubleWidth ? 1 : 0);
+  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckHeaderLineID(lineNumber)) return Finish(-1, result, nullptr, true);
+
+  std::string line(Text(text));
+  line.resize(kHeaderLineChars, ' ');  // cut to 40 characters, or padded to them
+  Messaging& messaging = Messaging::Instance();
+  const int32_t code = messaging.SetFiscalParams(kHeaderItemBase + lineNumber, line.c_str(), nullptr);
+  // The stored copy that non-fiscal documents print follows the printer.
+  if (code == kSuccess) messaging.UpdateHeader();
+  return Finish(code, result, nullptr, true);
+}
+
+int32_t FiscalPrinter::SetVatValue(int32_t vatId, const char* vatValue, int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::SetVatValue", result);
+  Log::Instance().Write("FiscalPrinter::SetVatValue", "%ld; %s", static_cast<long>(vatId), Text(vatValue));
+  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckVatID(vatId)) return Finish(-1, result, nullptr, true);
+
+  if (!pendingVatTable_) pendingVatTable_ = std::string(kVatEntryChars * kNumVatRates, '0');
+  if (!IsVatRateText(Text(vatValue))) return Finish(kVatValueRefused, result, text::kTextBadValue, false);
+  pendingVatTable_->replace(static_cast<std::size_t>(vatId - 1) * kVatEntryChars, kVatEntryChars, Text(vatValue));
+  return Finish(kSuccess, result, nullptr, true);
+}
+
+int32_t FiscalPrinter::SetVatTable(int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::SetVatTable", result);
+  Log::Instance().Write("FiscalPrinter::SetVatTable", "%s", "");
+  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!pendingVatTable_) return Finish(kVatTableUndefined, result, text::kTextUndefined, false);
+
+  // Every rate is sent; the first refusal is the one reported.
+  Messaging& messaging = Messaging::Instance();
+  int32_t code = kSuccess;
+  for (int32_t n = 1; n <= kNumVatRates; ++n) {
+    const std::string entry = pendingVatTable_->substr(static_cast<std::size_t>(n - 1) * kVatEntryChars,
+                                                       kVatEntryChars);
+    const int32_t sent = messaging.SetFiscalParams(kVatItemBase + n, entry.c_str(), nullptr);
+    if (code == kSuccess) code = sent;
+  }
+  return Finish(code, result, nullptr, true);
+}
+
+int32_t FiscalPrinter::SetPOSID(const char* posId, const char* cashierId, int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::SetPOSID", result);
+  Log::Instance().Write("FiscalPrinter::SetPOSID", "%s; %s", Text(posId), Text(cashierId));
+  // The printer has no use for them; accepted in any state.
+  return Finish(kSuccess, result, nullptr, false);
+}
+
+int32_t FiscalPrinter::SetStoreFiscalID(const char* id, int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::SetStoreFiscalID", result);
+  Log::Instance().Write("FiscalPrinter::SetStoreFiscalID", "%s", Text(id));
+  return Finish(kSuccess, result, nullptr, false);
+}
+
+int32_t FiscalPrinter::OpenDrawer(int32_t* result) {
+  BusyGuard busy;
+  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::OpenDrawer", result);
+  Log::Instance().Write("FiscalPrinter::OpenDrawer", "%s", "");
+  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  return Finish(Messaging::Instance().OpenDrawer(), result, nullptr, true);
+}
+
+}  // namespace kestrel

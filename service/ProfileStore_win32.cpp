@@ -1,0 +1,33 @@
+// The profile is the registry key itself, opened afresh for every value.
+#include <windows.h>
+
+#include <cstring>
+
+#include "service/ProfileStore.h"
+#include "tools/Results.h"
+
+namespace kestrel {
+
+int ReadProfileValue(const std::string& keyPath, const char* name, char* buffer, std::size_t size) {
+  if (buffer == nullptr || size == 0) return kFailure;
+  std::memset(buffer, 0, size);
+  if (name == nullptr || size > 0x7FFFFFFF) return kFailure;
+
+  HKEY key = nullptr;
+  if (RegOpenKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str(), &key) != ERROR_SUCCESS) return kFailure;
+  DWORD length = static_cast<DWORD>(size);
+  // The type is not looked at: whatever bytes are stored are taken as text.
+  LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer), &length);
+  RegCloseKey(key);
+
+  // Bytes that fill the buffer exactly need a terminator of their own;
+  // otherwise the zeroed rest of the buffer ends the text.
+  bool fits = rc == ERROR_SUCCESS && length <= size && (length < size || buffer[size - 1] == '\0');
+  if (!fits) {
+    std::memset(buffer, 0, size);
+    return kFailure;
+  }
+  return kSuccess;
+}
+
+}  // namespace kestrel

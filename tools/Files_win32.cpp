@@ -1,0 +1,63 @@
+// Directory and rename operations on Windows (ANSI file API).
+#include <windows.h>
+
+#include <algorithm>
+
+#include "tools/Results.h"
+#include "tools/Tools.h"
+
+namespace kestrel {
+namespace {
+
+int LastError() {
+  DWORD error = ::GetLastError();
+  return error != 0 ? static_cast<int>(error) : static_cast<int>(ERROR_GEN_FAILURE);
+}
+
+}  // namespace
+
+bool Tools::DirectoryExists(const std::string& path) {
+  if (path.empty()) return false;
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+int Tools::MakeDirectory(const std::string& path) {
+  if (path.empty()) return -1;
+  return ::CreateDirectoryA(path.c_str(), nullptr) ? 0 : -1;
+}
+
+int Tools::DeleteFile(const std::string& path) {
+  if (path.empty()) return static_cast<int>(ERROR_FILE_NOT_FOUND);
+  return ::DeleteFileA(path.c_str()) ? 0 : LastError();
+}
+
+int Tools::MoveFile(const std::string& from, const std::string& to) {
+  if (from.empty() || to.empty()) return static_cast<int>(ERROR_FILE_NOT_FOUND);
+  // MoveFileA refuses an existing target (ERROR_ALREADY_EXISTS).
+  return ::MoveFileA(from.c_str(), to.c_str()) ? 0 : LastError();
+}
+
+int Tools::ListDirectory(const std::string& path, std::vector<std::string>& names) {
+  names.clear();
+  if (path.empty()) return kFailure;
+  std::string pattern = path;
+  if (pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+  pattern += '*';
+  WIN32_FIND_DATAA found;
+  HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    return ::GetLastError() == ERROR_FILE_NOT_FOUND ? kSuccess : kFailure;
+  }
+  do {
+    std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+  std::sort(names.begin(), names.end());
+  return kSuccess;
+}
+
+char Tools::PathSeparator() { return '\\'; }
+
+}  // namespace kestrel
