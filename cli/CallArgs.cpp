@@ -20,9 +20,9 @@ bool ParseSignature(const char* signature, std::vector<Parameter>& out) {
   static const struct {
     const char* code;
     ArgKind kind;
-  } kKinds[] = {{"t", ArgKind::kText},         {"n", ArgKind::kNumber},       {"c", ArgKind::kWide},
-                {"b", ArgKind::kFlag},         {"n&", ArgKind::kNumberInOut}, {"t&", ArgKind::kTextInOut},
-                {"n*", ArgKind::kNumberOut},   {"t*", ArgKind::kTextOut},     {"c*", ArgKind::kWideOut}};
+  } kKinds[] = {{"t", ArgKind::kText},       {"n", ArgKind::kNumber},       {"c", ArgKind::kWide},
+                {"b", ArgKind::kFlag},       {"n&", ArgKind::kNumberInOut}, {"t&", ArgKind::kTextInOut},
+                {"n*", ArgKind::kNumberOut}, {"t*", ArgKind::kTextOut},     {"c*", ArgKind::kWideOut}};
   out.clear();
   std::istringstream words(signature ? signature : "");
   std::string word;

@@ -51,8 +51,8 @@ const Method* FindMethodIgnoringCase(std::string_view name) {
     if (method.name.size() != name.size()) continue;
     bool same = true;
     for (std::size_t i = 0; same && i < name.size(); ++i) {
-      same = std::tolower(static_cast<unsigned char>(method.name[i])) ==
-             std::tolower(static_cast<unsigned char>(name[i]));
+      same =
+          std::tolower(static_cast<unsigned char>(method.name[i])) == std::tolower(static_cast<unsigned char>(name[i]));
     }
     if (same) return &method;
   }

@@ -65,8 +65,7 @@ int Abandon(Session& session, std::ostream& err) {
 bool ParseSaleItems(const std::vector<std::string>& words, std::vector<SaleItem>& items, std::string& error) {
   items.clear();
   if (words.empty() || words.size() % 3 != 0) {
-    error = "items come in threes: DESCRIPTION PRICE[xQUANTITY] VAT (" + std::to_string(words.size()) +
-            " words given)";
+    error = "items come in threes: DESCRIPTION PRICE[xQUANTITY] VAT (" + std::to_string(words.size()) + " words given)";
     return false;
   }
   for (std::size_t i = 0; i < words.size(); i += 3) {

@@ -11,13 +11,20 @@ namespace kestrel::cli {
 
 const char* EventName(int status) {
   switch (status) {
-    case opos::kSueCoverOpen: return "cover open";
-    case opos::kSueRecEmpty: return "receipt paper out";
-    case opos::kSueRecNearEmpty: return "receipt paper near its end";
-    case opos::kSueRecPaperOk: return "receipt paper ok";
-    case opos::kSueSlpEmpty: return "no slip inserted";
-    case opos::kSueSlpPaperOk: return "slip inserted";
-    default: return "";
+    case opos::kSueCoverOpen:
+      return "cover open";
+    case opos::kSueRecEmpty:
+      return "receipt paper out";
+    case opos::kSueRecNearEmpty:
+      return "receipt paper near its end";
+    case opos::kSueRecPaperOk:
+      return "receipt paper ok";
+    case opos::kSueSlpEmpty:
+      return "no slip inserted";
+    case opos::kSueSlpPaperOk:
+      return "slip inserted";
+    default:
+      return "";
   }
 }
 
@@ -38,8 +45,8 @@ bool Session::Start(const std::string& deviceClass) {
   const std::string port = ProfileValue("Port");
   if (printer_.ClaimDevice(0, &result) != kSuccess) {
     if (port.empty()) {
-      err_ << "kestrel: the profile " << ProfilePath() << " names no Port for device class \"" << deviceClass
-           << "\"" << std::endl;
+      err_ << "kestrel: the profile " << ProfilePath() << " names no Port for device class \"" << deviceClass << "\""
+           << std::endl;
     } else {
       err_ << "kestrel: cannot open the printer's port " << port << " (" << LastResult() << ")" << std::endl;
     }

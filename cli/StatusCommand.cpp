@@ -32,22 +32,33 @@ const char* YesNo(bool value) { return value ? "yes" : "no"; }
 
 const char* StateName(int state) {
   switch (state) {
-    case opos::kStateClosed: return "closed";
-    case opos::kStateIdle: return "idle";
-    case 3: return "busy";
-    case opos::kStateError: return "error";
-    default: return "";
+    case opos::kStateClosed:
+      return "closed";
+    case opos::kStateIdle:
+      return "idle";
+    case 3:
+      return "busy";
+    case opos::kStateError:
+      return "error";
+    default:
+      return "";
   }
 }
 
 const char* PrinterStateName(int printerState) {
   switch (printerState) {
-    case 1: return "monitor, no document open";
-    case 2: return "fiscal receipt open";
-    case 3: return "fiscal receipt, payment begun";
-    case 4: return "fiscal receipt paid, to be closed";
-    case 9: return "non-fiscal document open";
-    default: return "";
+    case 1:
+      return "monitor, no document open";
+    case 2:
+      return "fiscal receipt open";
+    case 3:
+      return "fiscal receipt, payment begun";
+    case 4:
+      return "fiscal receipt paid, to be closed";
+    case 9:
+      return "non-fiscal document open";
+    default:
+      return "";
   }
 }
 

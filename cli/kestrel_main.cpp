@@ -49,9 +49,10 @@ int ListMethods() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Drives the Kestrel fiscal printer through its service object.\n"
-               "The profile (.reg) is the one KESTREL_REGISTRY names, else /etc/kestrel/registry.reg.",
-               "kestrel"};
+  CLI::App app{
+      "Drives the Kestrel fiscal printer through its service object.\n"
+      "The profile (.reg) is the one KESTREL_REGISTRY names, else /etc/kestrel/registry.reg.",
+      "kestrel"};
   app.require_subcommand(1, 1);
   app.fallthrough();  // --profile also after the subcommand's name
   std::string profile;
@@ -72,8 +73,7 @@ int main(int argc, char** argv) {
 
   std::string deviceClass = "FiscalPrinter";
   CLI::App* status = app.add_subcommand("status", "Show the printer's state, paper, cover, firmware and day");
-  status->add_option("--device-class", deviceClass, "Device class that selects the profile key")
-      ->capture_default_str();
+  status->add_option("--device-class", deviceClass, "Device class that selects the profile key")->capture_default_str();
 
   SaleOptions sale;
   CLI::App* saleCommand = app.add_subcommand("sale", "Print a sales receipt: DESCRIPTION PRICE[xQUANTITY] VAT ...");

@@ -6,7 +6,7 @@
 
 namespace kestrel {
 
-// FPTR_EFPTR_BAD_ITEM_DESCRIPTION: a payment type that is not one character.
+// OPOS_EFPTR_BAD_ITEM_DESCRIPTION: a payment type that is not one character.
 constexpr int kBadItemDescription = 215;
 // FiscalReceiptType values the receipt methods tell apart, beside those of
 // service/FiscalPrinterConstants.h.
@@ -19,7 +19,8 @@ constexpr int kOnePiece = 10000;
 // After a failed line the receipt is cancelled unless it can still go on:
 // with no answer (112) nothing is known, so nothing is sent; with the cover
 // open or the paper out the operator can mend the fault and the application
-// repeat the call, except on the V7 protocol, whose printers cannot resume.
+// repeat the call, except with the V7 protocol, where any answered failure
+// cancels.
 inline void CancelReceiptOnFailure(int failure, bool v7Protocol) {
   if (failure == kSuccess || failure == kTimeout) return;
   if (!v7Protocol && (failure == kCoverOpen || failure == kReceiptEmpty)) return;

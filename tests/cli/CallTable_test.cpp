@@ -1,15 +1,15 @@
 // The call table against the service's own header: every interface method is
 // there, in the header's order, with as many arguments as the method takes,
 // and each call hands its arguments over in the kinds its signature names.
+#include "cli/CallTable.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <regex>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "cli/CallTable.h"
 #include "service/FiscalPrinter.h"
 #include "tests/support/TestProfile.h"
 
@@ -23,8 +23,7 @@ struct Declared {
 
 // The interface methods as service/FiscalPrinter.h declares them, in order.
 std::vector<Declared> DeclaredMethods() {
-  const char* source = std::getenv("KESTREL_SOURCE_DIR");
-  std::string header = testing::ReadWholeFile(std::string(source ? source : ".") + "/service/FiscalPrinter.h");
+  std::string header = testing::ReadWholeFile(std::string(KESTREL_SOURCE_DIR) + "/service/FiscalPrinter.h");
   const std::size_t begin = header.find("// ---- Common ----");
   const std::size_t end = header.find(" private:");
   if (begin == std::string::npos || end == std::string::npos) return {};

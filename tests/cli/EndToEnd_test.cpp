@@ -3,7 +3,6 @@
 // and the convenience commands do what they say.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -36,12 +35,10 @@ class ToolOnPrinter : public ::testing::Test {
   }
 
   static std::string SampleScript() {
-    const char* source = std::getenv("KESTREL_SOURCE_DIR");
-    return testing::ReadWholeFile(std::string(source ? source : ".") + "/cli/examples/sale.txt");
+    return testing::ReadWholeFile(std::string(KESTREL_SOURCE_DIR) + "/cli/examples/sale.txt");
   }
 
-  static constexpr const char* kOpen =
-      "OpenService FiscalPrinter Kestrel\nClaimDevice 0\nSetPropertyNumber 3 1\n";
+  static constexpr const char* kOpen = "OpenService FiscalPrinter Kestrel\nClaimDevice 0\nSetPropertyNumber 3 1\n";
 
   testing::TestProfile profile_;
   std::unique_ptr<emulator::PtyServer> printer_;

@@ -18,12 +18,21 @@ TEST(Amounts, ReadsDecimalsIntoUnits) {
     bool ok;
     int64_t units;
   } cases[] = {
-      {"0.15", true, 1500},      {"1,5", true, 15000},         {"12", true, 120000},
-      {".5", true, 5000},        {"2.", true, 20000},          {"0.0001", true, 1},
+      {"0.15", true, 1500},
+      {"1,5", true, 15000},
+      {"12", true, 120000},
+      {".5", true, 5000},
+      {"2.", true, 20000},
+      {"0.0001", true, 1},
       {"99999999.9999", true, kMaxAmountUnits + 9999},  // the limit is the caller's max
-      {"0.00001", false, 0},     {"1.2.3", false, 0},          {"", false, 0},
-      {".", false, 0},           {"-1", false, 0},             {"1e3", false, 0},
-      {" 1", false, 0},          {"99999999999999999999", false, 0},
+      {"0.00001", false, 0},
+      {"1.2.3", false, 0},
+      {"", false, 0},
+      {".", false, 0},
+      {"-1", false, 0},
+      {"1e3", false, 0},
+      {" 1", false, 0},
+      {"99999999999999999999", false, 0},
   };
   for (const auto& c : cases) {
     int64_t units = -1;

@@ -1,12 +1,13 @@
 // `kestrel run` without a printer: turning lines into calls, the printed
 // line of a call, and the exit statuses.
+#include "cli/ScriptRunner.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 
 #include "cli/CallOutput.h"
-#include "cli/ScriptRunner.h"
 #include "tests/support/TestProfile.h"
 
 namespace kestrel::cli {
@@ -27,7 +28,8 @@ TEST(PrepareLine, NamesTheLineAndWhatIsWrong) {
       {"PrintRecItm x", "line 7: unknown method \"PrintRecItm\""},
       {"claimdevice 0", "line 7: unknown method \"claimdevice\" (did you mean ClaimDevice?)"},
       {"ClaimDevice", "line 7: ClaimDevice takes 1 argument, 0 given (usage: ClaimDevice timeout)"},
-      {"GetData 1 0 x", "line 7: GetData takes 2 arguments, 3 given (usage: GetData dataItem optArgs  => optArgs data)"},
+      {"GetData 1 0 x",
+       "line 7: GetData takes 2 arguments, 3 given (usage: GetData dataItem optArgs  => optArgs data)"},
       {"ClaimDevice 2147483648",
        "line 7: ClaimDevice: timeout must be a whole number from -2147483648 to 2147483647, not \"2147483648\""},
       {"ClaimDevice 12a", "line 7: ClaimDevice: timeout must be a whole number"},
@@ -120,7 +122,8 @@ TEST_F(RunnerTest, KeepGoingRunsEveryLineAndStillFails) {
             // out and in/out values follow the error text
             "CompareFirmwareVersion: 106 \"Nepodporované\" 0\n"
             "RetrieveStatistics: 106 \"Nepodporované\" \"Žiť\"\n"
-            "CloseService: 0\n");
+            // CloseService records no result: ResultCode still holds the last one.
+            "CloseService: 106 \"Nepodporované\"\n");
 }
 
 TEST_F(RunnerTest, SucceedsWhenEveryCallSucceeds) {

@@ -144,5 +144,25 @@ TEST_F(JournalDownloadTest, DownloadsAfterASaveCarryOnlyTheNewData) {
   EXPECT_EQ(ReadWholeFile(Target("first") + ".txt") + saved, PrinterJournal(1));
 }
 
+class DayClosureJournalTest : public JournalDownloadTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(DayClosureJournalTest, TheClosedDayCanStillBeDownloadedWhole) {
+  if (GetParam()[0] != '\0') Inject(GetParam());
+  int32_t r = -1;
+  fp_.PrintZReport(&r);
+  ASSERT_EQ(r, kSuccess);
+  SellOne("Maslo");  // the next day starts before anyone downloads
+  const std::string target = Target("closed");
+  ASSERT_EQ(M().DownloadJournal(target.c_str()), kSuccess);
+  EXPECT_EQ(ReadWholeFile(target + ".txt"), PrinterJournal(1));
+  EXPECT_EQ(ReadWholeFile(target + ".bin").size(), PrinterJournal(2).size());
+}
+
+// Normally, and with the closure's own journal transfer cut off midway.
+INSTANTIATE_TEST_SUITE_P(Closures, DayClosureJournalTest, ::testing::Values("", "noreply 3 S04"),
+                         [](const ::testing::TestParamInfo<const char*>& param) {
+                           return param.index == 0 ? std::string("Normal") : std::string("TransferCutOff");
+                         });
+
 }  // namespace
 }  // namespace kestrel::testing
