@@ -37,13 +37,18 @@ const std::vector<MethodEntry>& MethodEntries() {
     {"OpenDrawer", "", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.OpenDrawer(a.Result()); }},
     {"WaitForDrawerClose", "beepTimeout:n beepFrequency:n beepDuration:n beepDelay:n", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.WaitForDrawerClose(a.Number(0), a.Number(1), a.Number(2), a.Number(3), a.Result()); }},
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.WaitForDrawerClose(a.Number(0), a.Number(1), a.Number(2), a.Number(3), a.Result());
+     }},
     {"ClearDescriptors", "", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.ClearDescriptors(a.Result()); }},
     {"ClearText", "", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.ClearText(a.Result()); }},
-    {"CreateWindow", "viewportRow:n viewportColumn:n viewportHeight:n viewportWidth:n windowHeight:n windowWidth:n", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.CreateWindow(a.Number(0), a.Number(1), a.Number(2), a.Number(3), a.Number(4), a.Number(5), a.Result()); }},
+    {"CreateWindow", "viewportRow:n viewportColumn:n viewportHeight:n viewportWidth:n windowHeight:n windowWidth:n",
+     Report::kResultCode,
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.CreateWindow(a.Number(0), a.Number(1), a.Number(2), a.Number(3), a.Number(4), a.Number(5), a.Result());
+     }},
     {"DefineGlyph", "glyphCode:n glyph:t", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.DefineGlyph(a.Number(0), a.Text(1), a.Result()); }},
     {"DestroyWindow", "", Report::kResultCode,
@@ -51,7 +56,9 @@ const std::vector<MethodEntry>& MethodEntries() {
     {"DisplayText", "data:t attribute:n", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.DisplayText(a.Text(0), a.Number(1), a.Result()); }},
     {"DisplayTextAt", "row:n column:n data:t attribute:n", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.DisplayTextAt(a.Number(0), a.Number(1), a.Text(2), a.Number(3), a.Result()); }},
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.DisplayTextAt(a.Number(0), a.Number(1), a.Text(2), a.Number(3), a.Result());
+     }},
     {"ReadCharacterAtCursor", "character:n*", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.ReadCharacterAtCursor(a.NumberRef(0), a.Result()); }},
     {"RefreshWindow", "window:n", Report::kResultCode,
@@ -117,19 +124,32 @@ const std::vector<MethodEntry>& MethodEntries() {
     {"PrintRecCash", "amount:c", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecCash(a.Wide(0), a.Result()); }},
     {"PrintRecItem", "description:t price:c quantity:n vatInfo:n unitPrice:c unitName:t", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecItem(a.Text(0), a.Wide(1), a.Number(2), a.Number(3), a.Wide(4), a.Text(5), a.Result()); }},
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.PrintRecItem(a.Text(0), a.Wide(1), a.Number(2), a.Number(3), a.Wide(4), a.Text(5), a.Result());
+     }},
     {"PrintRecItemAdjustment", "adjustmentType:n description:t amount:c vatInfo:n", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecItemAdjustment(a.Number(0), a.Text(1), a.Wide(2), a.Number(3), a.Result()); }},
-    {"PrintRecItemFuel", "description:t price:c quantity:n vatInfo:n unitPrice:c unitName:t specialTax:c specialTaxName:t", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecItemFuel(a.Text(0), a.Wide(1), a.Number(2), a.Number(3), a.Wide(4), a.Text(5), a.Wide(6), a.Text(7), a.Result()); }},
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.PrintRecItemAdjustment(a.Number(0), a.Text(1), a.Wide(2), a.Number(3), a.Result());
+     }},
+    {"PrintRecItemFuel",
+     "description:t price:c quantity:n vatInfo:n unitPrice:c unitName:t specialTax:c specialTaxName:t",
+     Report::kResultCode,
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.PrintRecItemFuel(a.Text(0), a.Wide(1), a.Number(2), a.Number(3), a.Wide(4), a.Text(5), a.Wide(6),
+                                 a.Text(7), a.Result());
+     }},
     {"PrintRecItemFuelVoid", "description:t price:c vatInfo:n specialTax:c", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecItemFuelVoid(a.Text(0), a.Wide(1), a.Number(2), a.Wide(3), a.Result()); }},
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.PrintRecItemFuelVoid(a.Text(0), a.Wide(1), a.Number(2), a.Wide(3), a.Result());
+     }},
     {"PrintRecMessage", "message:t", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecMessage(a.Text(0), a.Result()); }},
     {"PrintRecNotPaid", "description:t amount:c", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecNotPaid(a.Text(0), a.Wide(1), a.Result()); }},
     {"PrintRecPackageAdjustment", "adjustmentType:n description:t vatAdjustment:t", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecPackageAdjustment(a.Number(0), a.Text(1), a.Text(2), a.Result()); }},
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.PrintRecPackageAdjustment(a.Number(0), a.Text(1), a.Text(2), a.Result());
+     }},
     {"PrintRecPackageAdjustVoid", "adjustmentType:n vatAdjustment:t", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecPackageAdjustVoid(a.Number(0), a.Text(1), a.Result()); }},
     {"PrintRecRefund", "description:t amount:c vatInfo:n", Report::kResultCode,
@@ -139,7 +159,9 @@ const std::vector<MethodEntry>& MethodEntries() {
     {"PrintRecSubtotal", "amount:c", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecSubtotal(a.Wide(0), a.Result()); }},
     {"PrintRecSubtotalAdjustment", "adjustmentType:n description:t amount:c", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecSubtotalAdjustment(a.Number(0), a.Text(1), a.Wide(2), a.Result()); }},
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.PrintRecSubtotalAdjustment(a.Number(0), a.Text(1), a.Wide(2), a.Result());
+     }},
     {"PrintRecSubtotalAdjustVoid", "adjustmentType:n amount:c", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecSubtotalAdjustVoid(a.Number(0), a.Wide(1), a.Result()); }},
     {"PrintRecTaxID", "taxId:t", Report::kResultCode,
@@ -148,8 +170,11 @@ const std::vector<MethodEntry>& MethodEntries() {
      [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecTotal(a.Wide(0), a.Wide(1), a.Text(2), a.Result()); }},
     {"PrintRecVoid", "description:t", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecVoid(a.Text(0), a.Result()); }},
-    {"PrintRecVoidItem", "description:t amount:c quantity:n adjustmentType:n adjustment:c vatInfo:n", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecVoidItem(a.Text(0), a.Wide(1), a.Number(2), a.Number(3), a.Wide(4), a.Number(5), a.Result()); }},
+    {"PrintRecVoidItem", "description:t amount:c quantity:n adjustmentType:n adjustment:c vatInfo:n",
+     Report::kResultCode,
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.PrintRecVoidItem(a.Text(0), a.Wide(1), a.Number(2), a.Number(3), a.Wide(4), a.Number(5), a.Result());
+     }},
     {"PrintReport", "reportType:n startNum:t endNum:t", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.PrintReport(a.Number(0), a.Text(1), a.Text(2), a.Result()); }},
     {"PrintXReport", "", Report::kResultCode,
@@ -187,17 +212,31 @@ const std::vector<MethodEntry>& MethodEntries() {
     {"CompareFirmwareVersion", "firmwareFileName:t compareResult:n*", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.CompareFirmwareVersion(a.Text(0), a.NumberRef(1), a.Result()); }},
     {"DisplayBitmap", "fileName:t width:n alignmentX:n alignmentY:n", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.DisplayBitmap(a.Text(0), a.Number(1), a.Number(2), a.Number(3), a.Result()); }},
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.DisplayBitmap(a.Text(0), a.Number(1), a.Number(2), a.Number(3), a.Result());
+     }},
     {"SetBitmap", "bitmapNumber:n fileName:t width:n alignmentX:n alignmentY:n", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.SetBitmap(a.Number(0), a.Text(1), a.Number(2), a.Number(3), a.Number(4), a.Result()); }},
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.SetBitmap(a.Number(0), a.Text(1), a.Number(2), a.Number(3), a.Number(4), a.Result());
+     }},
     {"PrintRecItemAdjustmentVoid", "adjustmentType:n description:t amount:c vatInfo:n", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecItemAdjustmentVoid(a.Number(0), a.Text(1), a.Wide(2), a.Number(3), a.Result()); }},
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.PrintRecItemAdjustmentVoid(a.Number(0), a.Text(1), a.Wide(2), a.Number(3), a.Result());
+     }},
     {"PrintRecItemVoid", "description:t price:c quantity:n vatInfo:n unitPrice:c unitName:t", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecItemVoid(a.Text(0), a.Wide(1), a.Number(2), a.Number(3), a.Wide(4), a.Text(5), a.Result()); }},
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.PrintRecItemVoid(a.Text(0), a.Wide(1), a.Number(2), a.Number(3), a.Wide(4), a.Text(5), a.Result());
+     }},
     {"PrintRecItemRefund", "description:t amount:c quantity:n vatInfo:n unitAmount:c unitName:t", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecItemRefund(a.Text(0), a.Wide(1), a.Number(2), a.Number(3), a.Wide(4), a.Text(5), a.Result()); }},
-    {"PrintRecItemRefundVoid", "description:t amount:c quantity:n vatInfo:n unitAmount:c unitName:t", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.PrintRecItemRefundVoid(a.Text(0), a.Wide(1), a.Number(2), a.Number(3), a.Wide(4), a.Text(5), a.Result()); }},
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.PrintRecItemRefund(a.Text(0), a.Wide(1), a.Number(2), a.Number(3), a.Wide(4), a.Text(5), a.Result());
+     }},
+    {"PrintRecItemRefundVoid", "description:t amount:c quantity:n vatInfo:n unitAmount:c unitName:t",
+     Report::kResultCode,
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.PrintRecItemRefundVoid(a.Text(0), a.Wide(1), a.Number(2), a.Number(3), a.Wide(4), a.Text(5),
+                                       a.Result());
+     }},
     {"GetMediumFreeSpace", "freeSpace:c*", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.GetMediumFreeSpace(a.WideRef(0), a.Result()); }},
     {"GetMediumSize", "size:c*", Report::kResultCode,
@@ -225,9 +264,13 @@ const std::vector<MethodEntry>& MethodEntries() {
     {"RetrieveCurrentMarker", "markerType:n marker:t*", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.RetrieveCurrentMarker(a.Number(0), a.TextRef(1), a.Result()); }},
     {"RetrieveMarker", "markerType:n sessionNumber:n documentType:n marker:t*", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.RetrieveMarker(a.Number(0), a.Number(1), a.Number(2), a.TextRef(3), a.Result()); }},
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.RetrieveMarker(a.Number(0), a.Number(1), a.Number(2), a.TextRef(3), a.Result());
+     }},
     {"RetrieveMarkerByDateTime", "markerType:n dateTime:t markerNumber:t marker:t*", Report::kResultCode,
-     [](FiscalPrinter& p, CallArgs& a) { return p.RetrieveMarkerByDateTime(a.Number(0), a.Text(1), a.Text(2), a.TextRef(3), a.Result()); }},
+     [](FiscalPrinter& p, CallArgs& a) {
+       return p.RetrieveMarkerByDateTime(a.Number(0), a.Text(1), a.Text(2), a.TextRef(3), a.Result());
+     }},
     {"RetrieveMarkersDateTime", "marker:t dateTime:t*", Report::kResultCode,
      [](FiscalPrinter& p, CallArgs& a) { return p.RetrieveMarkersDateTime(a.Text(0), a.TextRef(1), a.Result()); }},
     {"SuspendPrintContent", "", Report::kResultCode,

@@ -8,6 +8,12 @@
 #include "tools/Tools.h"
 
 namespace kestrel::cli {
+namespace {
+
+// The serial link takes a port name of at most this many characters.
+constexpr std::size_t kMaxPortCharacters = 29;
+
+}  // namespace
 
 const char* EventName(int status) {
   switch (status) {
@@ -49,6 +55,9 @@ bool Session::Start(const std::string& deviceClass) {
            << std::endl;
     } else {
       err_ << "kestrel: cannot open the printer's port " << port << " (" << LastResult() << ")" << std::endl;
+      if (port.size() > kMaxPortCharacters) {
+        err_ << "kestrel: the Port value holds at most " << kMaxPortCharacters << " characters" << std::endl;
+      }
     }
     return false;
   }

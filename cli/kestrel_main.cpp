@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/CallTable.h"
@@ -15,6 +17,7 @@
 #include "cli/SaleCommand.h"
 #include "cli/ScriptRunner.h"
 #include "cli/StatusCommand.h"
+#include "cli/TechnicianCommands.h"
 
 namespace {
 
@@ -30,8 +33,9 @@ int Run(const std::string& file, bool keepGoing) {
     script << std::cin.rdbuf();
     return runner.RunText(script.str());
   }
+  std::error_code ignored;
   std::ifstream in(file, std::ios::binary);
-  if (!in) {
+  if (!in || std::filesystem::is_directory(file, ignored)) {
     std::cerr << "kestrel: cannot read " << file << std::endl;
     return kExitBadInput;
   }
@@ -87,6 +91,78 @@ int main(int argc, char** argv) {
 
   CLI::App* methods = app.add_subcommand("methods", "List every service method with its script arguments");
 
+  // The technician's commands, each a few service calls on one session.
+  Target target;
+  const auto withDeviceClass = [&target](CLI::App* command) {
+    command->add_option("--device-class", target.deviceClass, "Device class that selects the profile key")
+        ->capture_default_str();
+    command->fallthrough();
+    return command;
+  };
+  CLI::App* xReport = withDeviceClass(app.add_subcommand("x-report", "Print the X report (the day so far)"));
+  CLI::App* zReport =
+      withDeviceClass(app.add_subcommand("z-report", "Print the Z report: close the fiscal day (cannot be undone)"));
+
+  std::string reportFrom;
+  std::string reportTo;
+  bool summary = false;
+  CLI::App* report = withDeviceClass(
+      app.add_subcommand("report", "Print the fiscal memory report between two dates or two closure numbers"));
+  report->add_option("FROM", reportFrom, "First date (DDMMYYYY or DDMMYYYYHHMM) or closure number")->required();
+  report->add_option("TO", reportTo, "Last date or closure number")->required();
+  report->add_flag("-s,--summary", summary, "Only the totals (periodic totals report), not every closure");
+  report->footer("Examples: kestrel report 01122026 07122026    kestrel report --summary 1 30");
+
+  std::string clockDate;
+  CLI::App* clock = withDeviceClass(app.add_subcommand("clock", "Show the printer's clock; `clock set` sets it"));
+  clock->require_subcommand(0, 1);
+  CLI::App* clockSet = withDeviceClass(clock->add_subcommand("set", "Set the printer's clock"));
+  clockSet->add_option("DATE", clockDate, "DDMMYYYYHHMM, e.g. 071220262330")->required();
+
+  int headerLine = 0;
+  std::string headerText;
+  CLI::App* header = withDeviceClass(app.add_subcommand("header", "Set one line of the receipt header"));
+  header->add_option("N", headerLine, "Line number")->required()->check(CLI::Range(1, 3));
+  header->add_option("TEXT", headerText, "The text (at most 40 characters are printed)")->required();
+
+  std::vector<std::string> vatRates;
+  CLI::App* vat = withDeviceClass(app.add_subcommand("vat", "Show the VAT rates 1-8; `vat set` sends a new table"));
+  vat->require_subcommand(0, 1);
+  CLI::App* vatSet = withDeviceClass(vat->add_subcommand("set", "Send a new VAT table: N=RATE ..."));
+  vatSet->add_option("RATES", vatRates, "VAT number 1-8 = rate in whole percent, e.g. 1=20 2=10")->required();
+  vatSet->footer("Every rate is sent: those not named become 0 %.");
+
+  std::string trainingSwitch;
+  CLI::App* training = withDeviceClass(app.add_subcommand("training", "Switch training mode on or off"));
+  training->add_option("MODE", trainingSwitch, "on or off")->required()->check(CLI::IsMember({"on", "off"}));
+
+  std::string journalFile;
+  CLI::App* journal = app.add_subcommand("journal", "The electronic journal");
+  journal->require_subcommand(1, 1);
+  journal->fallthrough();
+  CLI::App* journalSave =
+      withDeviceClass(journal->add_subcommand("save", "Save the journal as FILE.txt and FILE.bin (never over a file)"));
+  journalSave->add_option("FILE", journalFile, "File name; a .txt or .bin ending is dropped")->required();
+
+  std::string displayText;
+  CLI::App* display = withDeviceClass(app.add_subcommand("display", "Show TEXT on the customer display"));
+  display->add_option("TEXT", displayText, "The text (20 characters a row)")->required();
+
+  int healthLevel = 1;
+  CLI::App* health = withDeviceClass(app.add_subcommand("health", "Run the printer's health test"));
+  health->add_option("LEVEL", healthLevel, "1 internal (printer status), 2 external (fiscal memory)")
+      ->check(CLI::Range(1, 2))
+      ->capture_default_str();
+
+  int directCommand = 0;
+  int directData = 0;
+  std::string directString;
+  CLI::App* directIO = withDeviceClass(app.add_subcommand("directio", "Send a DirectIO command to the service"));
+  directIO->add_option("N", directCommand, "Command number")->required();
+  directIO->add_option("DATA", directData, "Whole number (default 0)");
+  directIO->add_option("STRING", directString, "Text (default empty)");
+  directIO->footer("Prints the data and string the command gives back.");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -98,11 +174,21 @@ int main(int argc, char** argv) {
     return kExitBadInput;
   }
   if (*run) return Run(file, keepGoing);
-  if (*status) {
-    WarnWithoutProfile(std::cerr);
-    return RunStatus(deviceClass, std::cout, std::cerr);
-  }
+  if (*status) return RunStatus(deviceClass, std::cout, std::cerr);
   if (*saleCommand) return RunSale(sale, std::cout, std::cerr);
   if (*methods) return ListMethods();
+  if (*xReport) return RunXReport(target, std::cout, std::cerr);
+  if (*zReport) return RunZReport(target, std::cout, std::cerr);
+  if (*report) return RunReport(target, reportFrom, reportTo, summary, std::cout, std::cerr);
+  if (*clockSet) return RunClockSet(target, clockDate, std::cout, std::cerr);
+  if (*clock) return RunClockShow(target, std::cout, std::cerr);
+  if (*header) return RunHeader(target, headerLine, headerText, std::cout, std::cerr);
+  if (*vatSet) return RunVatSet(target, vatRates, std::cout, std::cerr);
+  if (*vat) return RunVatShow(target, std::cout, std::cerr);
+  if (*training) return RunTraining(target, trainingSwitch == "on", std::cout, std::cerr);
+  if (*journalSave) return RunJournalSave(target, journalFile, std::cout, std::cerr);
+  if (*display) return RunDisplay(target, displayText, std::cout, std::cerr);
+  if (*health) return RunHealth(target, healthLevel, std::cout, std::cerr);
+  if (*directIO) return RunDirectIO(target, directCommand, directData, directString, std::cout, std::cerr);
   return kExitBadInput;
 }

@@ -137,6 +137,7 @@ class Printer {
   // Commands, grouped by file: PrinterReceipt.cpp, PrinterDocuments.cpp,
   // PrinterQueries.cpp, PrinterRaw.cpp.
   Result StartReceipt(const Fields& f);
+  Result TicketLine(Cents cents, const std::string& label);
   Result ItemLine(const Fields& f);
   Result ImmediateVoid();
   Result ItemAdjustment(const Fields& f);

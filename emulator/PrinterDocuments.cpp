@@ -40,11 +40,31 @@ long long DayOf(std::time_t t) {
 
 }  // namespace
 
+Printer::Result Printer::TicketLine(Cents cents, const std::string& label) {
+  if (receipt_.anyPayment) return {48, {}};
+  if (cents == 0 || cents > 9999999999LL || cents < -9999999999LL) return {44, {}};
+  Cents total = ReceiptTotal() + cents;
+  if (total > 9999999999LL || total < -9999999999LL) return {44, {}};
+  Line line;
+  line.kind = Line::kSale;
+  line.vat = 0;  // no VAT group: kept out of the recapitulation
+  line.quantity = 10000;
+  line.unitPrice = cents * 100;
+  line.amount = cents;
+  line.description = label;
+  receipt_.lines.push_back(line);
+  PrintTwoColumns(Trimmed(label), FormatCentsDot(cents));
+  return {0, {FormatCents(cents)}};
+}
+
 Printer::Result Printer::CashDocument(const Fields& f) {
   if (f.size() < 2) return {33, {}};
   Units amount = 0;
   if (!ParseUnits(f[0], amount)) return {33, {}};
   if (int blocked = PrintBlocker()) return {blocked, {}};
+  // Inside an open ticket the cash movement is one line of it (amount and a
+  // 20-character label); on its own it is a whole cash document.
+  if (receipt_.open && f.size() == 2 && f[1].size() == 20) return TicketLine(UnitsToCents(amount), f[1]);
   if (receipt_.open) return {42, {}};
   if (DayClosureRequired()) return {41, {}};
   Cents cents = UnitsToCents(amount);
@@ -77,6 +97,8 @@ Printer::Result Printer::Invoice(const Fields& f, bool newCommand) {
   if (!ParseUnits(f[first], amount)) return {33, {}};
   if (newCommand && (f.size() != 2 || f[1].size() > 100)) return {33, {}};
   if (int blocked = PrintBlocker()) return {blocked, {}};
+  // The newer invoice command registers the amount inside an open ticket.
+  if (newCommand && receipt_.open) return TicketLine(UnitsToCents(amount), f[1]);
   if (receipt_.open) return {42, {}};
   if (DayClosureRequired()) return {41, {}};
   Cents cents = UnitsToCents(amount);

@@ -43,7 +43,8 @@ Cents Printer::ReceiptTotal() const {
 std::map<int, Cents> Printer::GrossByVat() const {
   std::map<int, Cents> gross;
   for (const Line& line : receipt_.lines) {
-    if (!line.voided) gross[line.vat] += line.amount;
+    // Cash and invoice lines of a ticket carry no VAT group.
+    if (!line.voided && line.vat >= 1 && line.vat <= 8) gross[line.vat] += line.amount;
   }
   return gross;
 }
@@ -229,11 +230,12 @@ Printer::Result Printer::Payment(const Fields& f) {
   Cents cents = UnitsToCents(amount);
   Cents total = ReceiptTotal();
   if (cents > kMaxReceipt) return {44, {}};
+  // A payment of 0 settles whatever is left in that form: the rest of a
+  // positive receipt, or the whole sum paid back on one below zero.
+  if (cents == 0 && total > receipt_.paid) cents = total - receipt_.paid;
   receipt_.paid += cents;
   receipt_.anyPayment = true;
   Cents left = total - receipt_.paid;
-  // A receipt that ends below zero is settled by paying the whole sum back,
-  // which the host announces with a payment of 0.
   receipt_.settled = total >= 0 ? left <= 0 : cents == 0;
   PrintTwoColumns(PaymentName(f[0][0]), FormatCentsDot(cents));
   if (receipt_.settled && total >= 0 && left < 0) PrintTwoColumns(Utf8ToCp1250("Výdavok"), FormatCentsDot(-left));

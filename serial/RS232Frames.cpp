@@ -85,7 +85,14 @@ int RS232::ReadPacket(char* buffer, std::size_t size, int timeoutSeconds) {
       }
       std::memcpy(buffer, stx, keep);
       length = keep;
+      // A new start byte begins a new frame: an ETX seen before it no longer
+      // marks this frame's end.
+      end = 0;
       if (skipped > 0) log.Write("RS232::ReadPacket", "First %d bytes ignored", static_cast<int>(skipped));
+    } else if (length == 0) {
+      // No frame has started yet: bytes before the first start byte are
+      // dropped, whichever read brought them.
+      log.Write("RS232::ReadPacket", "First %d bytes ignored", static_cast<int>(got));
     } else {
       if (got > capacity - length) {
         overflow = true;

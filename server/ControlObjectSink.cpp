@@ -15,8 +15,7 @@ void ControlObjectSink::SOStatusUpdate(int status) {
   argument.vt = VT_INT;
   argument.intVal = status;
   DISPPARAMS parameters = {&argument, nullptr, 1, 0};
-  controlObject_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr,
-                         nullptr);
+  controlObject_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr);
 }
 
 }  // namespace kestrel::server

@@ -24,10 +24,12 @@ STDMETHODIMP FiscalPrinterObject::CloseService(LONG* pResult) {
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::OpenService(BSTR DeviceClass, BSTR DeviceName, IDispatch* ControlObject, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::OpenService(BSTR DeviceClass, BSTR DeviceName, IDispatch* ControlObject,
+                                              LONG* pResult) {
   sink_.Attach(ControlObject);
   NumberSlot result(pResult, false);
-  printer_.OpenService(Ansi(DeviceClass).c_str(), Ansi(DeviceName).c_str(), ControlObject ? &sink_ : nullptr, result.get());
+  printer_.OpenService(Ansi(DeviceClass).c_str(), Ansi(DeviceName).c_str(), ControlObject ? &sink_ : nullptr,
+                       result.get());
   return S_OK;
 }
 
@@ -92,9 +94,11 @@ STDMETHODIMP FiscalPrinterObject::OpenDrawer(LONG* pResult) {
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::WaitForDrawerClose(LONG BeepTimeout, LONG BeepFrequency, LONG BeepDuration, LONG BeepDelay, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::WaitForDrawerClose(LONG BeepTimeout, LONG BeepFrequency, LONG BeepDuration,
+                                                     LONG BeepDelay, LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.WaitForDrawerClose(static_cast<int32_t>(BeepTimeout), static_cast<int32_t>(BeepFrequency), static_cast<int32_t>(BeepDuration), static_cast<int32_t>(BeepDelay), result.get());
+  printer_.WaitForDrawerClose(static_cast<int32_t>(BeepTimeout), static_cast<int32_t>(BeepFrequency),
+                              static_cast<int32_t>(BeepDuration), static_cast<int32_t>(BeepDelay), result.get());
   return S_OK;
 }
 
@@ -110,9 +114,12 @@ STDMETHODIMP FiscalPrinterObject::ClearText(LONG* pResult) {
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::CreateWindow(LONG ViewportRow, LONG ViewportColumn, LONG ViewportHeight, LONG ViewportWidth, LONG WindowHeight, LONG WindowWidth, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::CreateWindow(LONG ViewportRow, LONG ViewportColumn, LONG ViewportHeight,
+                                               LONG ViewportWidth, LONG WindowHeight, LONG WindowWidth, LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.CreateWindow(static_cast<int32_t>(ViewportRow), static_cast<int32_t>(ViewportColumn), static_cast<int32_t>(ViewportHeight), static_cast<int32_t>(ViewportWidth), static_cast<int32_t>(WindowHeight), static_cast<int32_t>(WindowWidth), result.get());
+  printer_.CreateWindow(static_cast<int32_t>(ViewportRow), static_cast<int32_t>(ViewportColumn),
+                        static_cast<int32_t>(ViewportHeight), static_cast<int32_t>(ViewportWidth),
+                        static_cast<int32_t>(WindowHeight), static_cast<int32_t>(WindowWidth), result.get());
   return S_OK;
 }
 
@@ -136,7 +143,8 @@ STDMETHODIMP FiscalPrinterObject::DisplayText(BSTR Data, LONG Attribute, LONG* p
 
 STDMETHODIMP FiscalPrinterObject::DisplayTextAt(LONG Row, LONG Column, BSTR Data, LONG Attribute, LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.DisplayTextAt(static_cast<int32_t>(Row), static_cast<int32_t>(Column), Ansi(Data).c_str(), static_cast<int32_t>(Attribute), result.get());
+  printer_.DisplayTextAt(static_cast<int32_t>(Row), static_cast<int32_t>(Column), Ansi(Data).c_str(),
+                         static_cast<int32_t>(Attribute), result.get());
   return S_OK;
 }
 
@@ -310,7 +318,8 @@ STDMETHODIMP FiscalPrinterObject::PrintFiscalDocumentLine(BSTR DocumentLine, LON
 
 STDMETHODIMP FiscalPrinterObject::PrintFixedOutput(LONG DocumentType, LONG LineNumber, BSTR Data, LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.PrintFixedOutput(static_cast<int32_t>(DocumentType), static_cast<int32_t>(LineNumber), Ansi(Data).c_str(), result.get());
+  printer_.PrintFixedOutput(static_cast<int32_t>(DocumentType), static_cast<int32_t>(LineNumber), Ansi(Data).c_str(),
+                            result.get());
   return S_OK;
 }
 
@@ -338,27 +347,37 @@ STDMETHODIMP FiscalPrinterObject::PrintRecCash(CY Amount, LONG* pResult) {
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::PrintRecItem(BSTR Description, CY Price, LONG Quantity, LONG VatInfo, CY UnitPrice, BSTR UnitName, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::PrintRecItem(BSTR Description, CY Price, LONG Quantity, LONG VatInfo, CY UnitPrice,
+                                               BSTR UnitName, LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.PrintRecItem(Ansi(Description).c_str(), Price.int64, static_cast<int32_t>(Quantity), static_cast<int32_t>(VatInfo), UnitPrice.int64, Ansi(UnitName).c_str(), result.get());
+  printer_.PrintRecItem(Ansi(Description).c_str(), Price.int64, static_cast<int32_t>(Quantity),
+                        static_cast<int32_t>(VatInfo), UnitPrice.int64, Ansi(UnitName).c_str(), result.get());
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::PrintRecItemAdjustment(LONG AdjustmentType, BSTR Description, CY Amount, LONG VatInfo, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::PrintRecItemAdjustment(LONG AdjustmentType, BSTR Description, CY Amount, LONG VatInfo,
+                                                         LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.PrintRecItemAdjustment(static_cast<int32_t>(AdjustmentType), Ansi(Description).c_str(), Amount.int64, static_cast<int32_t>(VatInfo), result.get());
+  printer_.PrintRecItemAdjustment(static_cast<int32_t>(AdjustmentType), Ansi(Description).c_str(), Amount.int64,
+                                  static_cast<int32_t>(VatInfo), result.get());
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::PrintRecItemFuel(BSTR Description, CY Price, LONG Quantity, LONG VatInfo, CY UnitPrice, BSTR UnitName, CY SpecialTax, BSTR SpecialTaxName, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::PrintRecItemFuel(BSTR Description, CY Price, LONG Quantity, LONG VatInfo,
+                                                   CY UnitPrice, BSTR UnitName, CY SpecialTax, BSTR SpecialTaxName,
+                                                   LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.PrintRecItemFuel(Ansi(Description).c_str(), Price.int64, static_cast<int32_t>(Quantity), static_cast<int32_t>(VatInfo), UnitPrice.int64, Ansi(UnitName).c_str(), SpecialTax.int64, Ansi(SpecialTaxName).c_str(), result.get());
+  printer_.PrintRecItemFuel(Ansi(Description).c_str(), Price.int64, static_cast<int32_t>(Quantity),
+                            static_cast<int32_t>(VatInfo), UnitPrice.int64, Ansi(UnitName).c_str(), SpecialTax.int64,
+                            Ansi(SpecialTaxName).c_str(), result.get());
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::PrintRecItemFuelVoid(BSTR Description, CY Price, LONG VatInfo, CY SpecialTax, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::PrintRecItemFuelVoid(BSTR Description, CY Price, LONG VatInfo, CY SpecialTax,
+                                                       LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.PrintRecItemFuelVoid(Ansi(Description).c_str(), Price.int64, static_cast<int32_t>(VatInfo), SpecialTax.int64, result.get());
+  printer_.PrintRecItemFuelVoid(Ansi(Description).c_str(), Price.int64, static_cast<int32_t>(VatInfo), SpecialTax.int64,
+                                result.get());
   return S_OK;
 }
 
@@ -374,9 +393,11 @@ STDMETHODIMP FiscalPrinterObject::PrintRecNotPaid(BSTR Description, CY Amount, L
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::PrintRecPackageAdjustment(LONG AdjustmentType, BSTR Description, BSTR VatAdjustment, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::PrintRecPackageAdjustment(LONG AdjustmentType, BSTR Description, BSTR VatAdjustment,
+                                                            LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.PrintRecPackageAdjustment(static_cast<int32_t>(AdjustmentType), Ansi(Description).c_str(), Ansi(VatAdjustment).c_str(), result.get());
+  printer_.PrintRecPackageAdjustment(static_cast<int32_t>(AdjustmentType), Ansi(Description).c_str(),
+                                     Ansi(VatAdjustment).c_str(), result.get());
   return S_OK;
 }
 
@@ -404,9 +425,11 @@ STDMETHODIMP FiscalPrinterObject::PrintRecSubtotal(CY Amount, LONG* pResult) {
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::PrintRecSubtotalAdjustment(LONG AdjustmentType, BSTR Description, CY Amount, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::PrintRecSubtotalAdjustment(LONG AdjustmentType, BSTR Description, CY Amount,
+                                                             LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.PrintRecSubtotalAdjustment(static_cast<int32_t>(AdjustmentType), Ansi(Description).c_str(), Amount.int64, result.get());
+  printer_.PrintRecSubtotalAdjustment(static_cast<int32_t>(AdjustmentType), Ansi(Description).c_str(), Amount.int64,
+                                      result.get());
   return S_OK;
 }
 
@@ -434,9 +457,12 @@ STDMETHODIMP FiscalPrinterObject::PrintRecVoid(BSTR Description, LONG* pResult) 
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::PrintRecVoidItem(BSTR Description, CY Amount, LONG Quantity, LONG AdjustmentType, CY Adjustment, LONG VatInfo, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::PrintRecVoidItem(BSTR Description, CY Amount, LONG Quantity, LONG AdjustmentType,
+                                                   CY Adjustment, LONG VatInfo, LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.PrintRecVoidItem(Ansi(Description).c_str(), Amount.int64, static_cast<int32_t>(Quantity), static_cast<int32_t>(AdjustmentType), Adjustment.int64, static_cast<int32_t>(VatInfo), result.get());
+  printer_.PrintRecVoidItem(Ansi(Description).c_str(), Amount.int64, static_cast<int32_t>(Quantity),
+                            static_cast<int32_t>(AdjustmentType), Adjustment.int64, static_cast<int32_t>(VatInfo),
+                            result.get());
   return S_OK;
 }
 
@@ -478,7 +504,8 @@ STDMETHODIMP FiscalPrinterObject::SetDate(BSTR Date, LONG* pResult) {
 
 STDMETHODIMP FiscalPrinterObject::SetHeaderLine(LONG LineNumber, BSTR Text, VARIANT_BOOL DoubleWidth, LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.SetHeaderLine(static_cast<int32_t>(LineNumber), Ansi(Text).c_str(), DoubleWidth != VARIANT_FALSE, result.get());
+  printer_.SetHeaderLine(static_cast<int32_t>(LineNumber), Ansi(Text).c_str(), DoubleWidth != VARIANT_FALSE,
+                         result.get());
   return S_OK;
 }
 
@@ -496,7 +523,8 @@ STDMETHODIMP FiscalPrinterObject::SetStoreFiscalID(BSTR Id, LONG* pResult) {
 
 STDMETHODIMP FiscalPrinterObject::SetTrailerLine(LONG LineNumber, BSTR Text, VARIANT_BOOL DoubleWidth, LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.SetTrailerLine(static_cast<int32_t>(LineNumber), Ansi(Text).c_str(), DoubleWidth != VARIANT_FALSE, result.get());
+  printer_.SetTrailerLine(static_cast<int32_t>(LineNumber), Ansi(Text).c_str(), DoubleWidth != VARIANT_FALSE,
+                          result.get());
   return S_OK;
 }
 
@@ -550,39 +578,52 @@ STDMETHODIMP FiscalPrinterObject::CompareFirmwareVersion(BSTR FirmwareFileName, 
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::DisplayBitmap(BSTR FileName, LONG Width, LONG AlignmentX, LONG AlignmentY, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::DisplayBitmap(BSTR FileName, LONG Width, LONG AlignmentX, LONG AlignmentY,
+                                                LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.DisplayBitmap(Ansi(FileName).c_str(), static_cast<int32_t>(Width), static_cast<int32_t>(AlignmentX), static_cast<int32_t>(AlignmentY), result.get());
+  printer_.DisplayBitmap(Ansi(FileName).c_str(), static_cast<int32_t>(Width), static_cast<int32_t>(AlignmentX),
+                         static_cast<int32_t>(AlignmentY), result.get());
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::SetBitmap(LONG BitmapNumber, BSTR FileName, LONG Width, LONG AlignmentX, LONG AlignmentY, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::SetBitmap(LONG BitmapNumber, BSTR FileName, LONG Width, LONG AlignmentX,
+                                            LONG AlignmentY, LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.SetBitmap(static_cast<int32_t>(BitmapNumber), Ansi(FileName).c_str(), static_cast<int32_t>(Width), static_cast<int32_t>(AlignmentX), static_cast<int32_t>(AlignmentY), result.get());
+  printer_.SetBitmap(static_cast<int32_t>(BitmapNumber), Ansi(FileName).c_str(), static_cast<int32_t>(Width),
+                     static_cast<int32_t>(AlignmentX), static_cast<int32_t>(AlignmentY), result.get());
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::PrintRecItemAdjustmentVoid(LONG AdjustmentType, BSTR Description, CY Amount, LONG VatInfo, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::PrintRecItemAdjustmentVoid(LONG AdjustmentType, BSTR Description, CY Amount,
+                                                             LONG VatInfo, LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.PrintRecItemAdjustmentVoid(static_cast<int32_t>(AdjustmentType), Ansi(Description).c_str(), Amount.int64, static_cast<int32_t>(VatInfo), result.get());
+  printer_.PrintRecItemAdjustmentVoid(static_cast<int32_t>(AdjustmentType), Ansi(Description).c_str(), Amount.int64,
+                                      static_cast<int32_t>(VatInfo), result.get());
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::PrintRecItemVoid(BSTR Description, CY Price, LONG Quantity, LONG VatInfo, CY UnitPrice, BSTR UnitName, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::PrintRecItemVoid(BSTR Description, CY Price, LONG Quantity, LONG VatInfo,
+                                                   CY UnitPrice, BSTR UnitName, LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.PrintRecItemVoid(Ansi(Description).c_str(), Price.int64, static_cast<int32_t>(Quantity), static_cast<int32_t>(VatInfo), UnitPrice.int64, Ansi(UnitName).c_str(), result.get());
+  printer_.PrintRecItemVoid(Ansi(Description).c_str(), Price.int64, static_cast<int32_t>(Quantity),
+                            static_cast<int32_t>(VatInfo), UnitPrice.int64, Ansi(UnitName).c_str(), result.get());
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::PrintRecItemRefund(BSTR Description, CY Amount, LONG Quantity, LONG VatInfo, CY UnitAmount, BSTR UnitName, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::PrintRecItemRefund(BSTR Description, CY Amount, LONG Quantity, LONG VatInfo,
+                                                     CY UnitAmount, BSTR UnitName, LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.PrintRecItemRefund(Ansi(Description).c_str(), Amount.int64, static_cast<int32_t>(Quantity), static_cast<int32_t>(VatInfo), UnitAmount.int64, Ansi(UnitName).c_str(), result.get());
+  printer_.PrintRecItemRefund(Ansi(Description).c_str(), Amount.int64, static_cast<int32_t>(Quantity),
+                              static_cast<int32_t>(VatInfo), UnitAmount.int64, Ansi(UnitName).c_str(), result.get());
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::PrintRecItemRefundVoid(BSTR Description, CY Amount, LONG Quantity, LONG VatInfo, CY UnitAmount, BSTR UnitName, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::PrintRecItemRefundVoid(BSTR Description, CY Amount, LONG Quantity, LONG VatInfo,
+                                                         CY UnitAmount, BSTR UnitName, LONG* pResult) {
   NumberSlot result(pResult, false);
-  printer_.PrintRecItemRefundVoid(Ansi(Description).c_str(), Amount.int64, static_cast<int32_t>(Quantity), static_cast<int32_t>(VatInfo), UnitAmount.int64, Ansi(UnitName).c_str(), result.get());
+  printer_.PrintRecItemRefundVoid(Ansi(Description).c_str(), Amount.int64, static_cast<int32_t>(Quantity),
+                                  static_cast<int32_t>(VatInfo), UnitAmount.int64, Ansi(UnitName).c_str(),
+                                  result.get());
   return S_OK;
 }
 
@@ -665,17 +706,21 @@ STDMETHODIMP FiscalPrinterObject::RetrieveCurrentMarker(LONG MarkerType, BSTR* p
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::RetrieveMarker(LONG MarkerType, LONG SessionNumber, LONG DocumentType, BSTR* pMarker, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::RetrieveMarker(LONG MarkerType, LONG SessionNumber, LONG DocumentType, BSTR* pMarker,
+                                                 LONG* pResult) {
   TextSlot marker(pMarker);
   NumberSlot result(pResult, false);
-  printer_.RetrieveMarker(static_cast<int32_t>(MarkerType), static_cast<int32_t>(SessionNumber), static_cast<int32_t>(DocumentType), marker.get(), result.get());
+  printer_.RetrieveMarker(static_cast<int32_t>(MarkerType), static_cast<int32_t>(SessionNumber),
+                          static_cast<int32_t>(DocumentType), marker.get(), result.get());
   return S_OK;
 }
 
-STDMETHODIMP FiscalPrinterObject::RetrieveMarkerByDateTime(LONG MarkerType, BSTR DateTime, BSTR MarkerNumber, BSTR* pMarker, LONG* pResult) {
+STDMETHODIMP FiscalPrinterObject::RetrieveMarkerByDateTime(LONG MarkerType, BSTR DateTime, BSTR MarkerNumber,
+                                                           BSTR* pMarker, LONG* pResult) {
   TextSlot marker(pMarker);
   NumberSlot result(pResult, false);
-  printer_.RetrieveMarkerByDateTime(static_cast<int32_t>(MarkerType), Ansi(DateTime).c_str(), Ansi(MarkerNumber).c_str(), marker.get(), result.get());
+  printer_.RetrieveMarkerByDateTime(static_cast<int32_t>(MarkerType), Ansi(DateTime).c_str(),
+                                    Ansi(MarkerNumber).c_str(), marker.get(), result.get());
   return S_OK;
 }
 

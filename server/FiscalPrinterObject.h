@@ -41,10 +41,12 @@ class FiscalPrinterObject final : public IFiscalPrinter {
   STDMETHODIMP ClearInput(LONG* pResult) override;
   STDMETHODIMP ClearOutput(LONG* pResult) override;
   STDMETHODIMP OpenDrawer(LONG* pResult) override;
-  STDMETHODIMP WaitForDrawerClose(LONG BeepTimeout, LONG BeepFrequency, LONG BeepDuration, LONG BeepDelay, LONG* pResult) override;
+  STDMETHODIMP WaitForDrawerClose(LONG BeepTimeout, LONG BeepFrequency, LONG BeepDuration, LONG BeepDelay,
+                                  LONG* pResult) override;
   STDMETHODIMP ClearDescriptors(LONG* pResult) override;
   STDMETHODIMP ClearText(LONG* pResult) override;
-  STDMETHODIMP CreateWindow(LONG ViewportRow, LONG ViewportColumn, LONG ViewportHeight, LONG ViewportWidth, LONG WindowHeight, LONG WindowWidth, LONG* pResult) override;
+  STDMETHODIMP CreateWindow(LONG ViewportRow, LONG ViewportColumn, LONG ViewportHeight, LONG ViewportWidth,
+                            LONG WindowHeight, LONG WindowWidth, LONG* pResult) override;
   STDMETHODIMP DefineGlyph(LONG GlyphCode, BSTR Glyph, LONG* pResult) override;
   STDMETHODIMP DestroyWindow(LONG* pResult) override;
   STDMETHODIMP DisplayText(BSTR Data, LONG Attribute, LONG* pResult) override;
@@ -81,13 +83,17 @@ class FiscalPrinterObject final : public IFiscalPrinter {
   STDMETHODIMP PrintPeriodicTotalsReport(BSTR Date1, BSTR Date2, LONG* pResult) override;
   STDMETHODIMP PrintPowerLossReport(LONG* pResult) override;
   STDMETHODIMP PrintRecCash(CY Amount, LONG* pResult) override;
-  STDMETHODIMP PrintRecItem(BSTR Description, CY Price, LONG Quantity, LONG VatInfo, CY UnitPrice, BSTR UnitName, LONG* pResult) override;
-  STDMETHODIMP PrintRecItemAdjustment(LONG AdjustmentType, BSTR Description, CY Amount, LONG VatInfo, LONG* pResult) override;
-  STDMETHODIMP PrintRecItemFuel(BSTR Description, CY Price, LONG Quantity, LONG VatInfo, CY UnitPrice, BSTR UnitName, CY SpecialTax, BSTR SpecialTaxName, LONG* pResult) override;
+  STDMETHODIMP PrintRecItem(BSTR Description, CY Price, LONG Quantity, LONG VatInfo, CY UnitPrice, BSTR UnitName,
+                            LONG* pResult) override;
+  STDMETHODIMP PrintRecItemAdjustment(LONG AdjustmentType, BSTR Description, CY Amount, LONG VatInfo,
+                                      LONG* pResult) override;
+  STDMETHODIMP PrintRecItemFuel(BSTR Description, CY Price, LONG Quantity, LONG VatInfo, CY UnitPrice, BSTR UnitName,
+                                CY SpecialTax, BSTR SpecialTaxName, LONG* pResult) override;
   STDMETHODIMP PrintRecItemFuelVoid(BSTR Description, CY Price, LONG VatInfo, CY SpecialTax, LONG* pResult) override;
   STDMETHODIMP PrintRecMessage(BSTR Message, LONG* pResult) override;
   STDMETHODIMP PrintRecNotPaid(BSTR Description, CY Amount, LONG* pResult) override;
-  STDMETHODIMP PrintRecPackageAdjustment(LONG AdjustmentType, BSTR Description, BSTR VatAdjustment, LONG* pResult) override;
+  STDMETHODIMP PrintRecPackageAdjustment(LONG AdjustmentType, BSTR Description, BSTR VatAdjustment,
+                                         LONG* pResult) override;
   STDMETHODIMP PrintRecPackageAdjustVoid(LONG AdjustmentType, BSTR VatAdjustment, LONG* pResult) override;
   STDMETHODIMP PrintRecRefund(BSTR Description, CY Amount, LONG VatInfo, LONG* pResult) override;
   STDMETHODIMP PrintRecRefundVoid(BSTR Description, CY Amount, LONG VatInfo, LONG* pResult) override;
@@ -97,7 +103,8 @@ class FiscalPrinterObject final : public IFiscalPrinter {
   STDMETHODIMP PrintRecTaxID(BSTR TaxId, LONG* pResult) override;
   STDMETHODIMP PrintRecTotal(CY Total, CY Payment, BSTR Description, LONG* pResult) override;
   STDMETHODIMP PrintRecVoid(BSTR Description, LONG* pResult) override;
-  STDMETHODIMP PrintRecVoidItem(BSTR Description, CY Amount, LONG Quantity, LONG AdjustmentType, CY Adjustment, LONG VatInfo, LONG* pResult) override;
+  STDMETHODIMP PrintRecVoidItem(BSTR Description, CY Amount, LONG Quantity, LONG AdjustmentType, CY Adjustment,
+                                LONG VatInfo, LONG* pResult) override;
   STDMETHODIMP PrintReport(LONG ReportType, BSTR StartNum, BSTR EndNum, LONG* pResult) override;
   STDMETHODIMP PrintXReport(LONG* pResult) override;
   STDMETHODIMP PrintZReport(LONG* pResult) override;
@@ -117,11 +124,16 @@ class FiscalPrinterObject final : public IFiscalPrinter {
   STDMETHODIMP UpdateStatistics(BSTR StatisticsBuffer, LONG* pResult) override;
   STDMETHODIMP CompareFirmwareVersion(BSTR FirmwareFileName, LONG* pCompareResult, LONG* pResult) override;
   STDMETHODIMP DisplayBitmap(BSTR FileName, LONG Width, LONG AlignmentX, LONG AlignmentY, LONG* pResult) override;
-  STDMETHODIMP SetBitmap(LONG BitmapNumber, BSTR FileName, LONG Width, LONG AlignmentX, LONG AlignmentY, LONG* pResult) override;
-  STDMETHODIMP PrintRecItemAdjustmentVoid(LONG AdjustmentType, BSTR Description, CY Amount, LONG VatInfo, LONG* pResult) override;
-  STDMETHODIMP PrintRecItemVoid(BSTR Description, CY Price, LONG Quantity, LONG VatInfo, CY UnitPrice, BSTR UnitName, LONG* pResult) override;
-  STDMETHODIMP PrintRecItemRefund(BSTR Description, CY Amount, LONG Quantity, LONG VatInfo, CY UnitAmount, BSTR UnitName, LONG* pResult) override;
-  STDMETHODIMP PrintRecItemRefundVoid(BSTR Description, CY Amount, LONG Quantity, LONG VatInfo, CY UnitAmount, BSTR UnitName, LONG* pResult) override;
+  STDMETHODIMP SetBitmap(LONG BitmapNumber, BSTR FileName, LONG Width, LONG AlignmentX, LONG AlignmentY,
+                         LONG* pResult) override;
+  STDMETHODIMP PrintRecItemAdjustmentVoid(LONG AdjustmentType, BSTR Description, CY Amount, LONG VatInfo,
+                                          LONG* pResult) override;
+  STDMETHODIMP PrintRecItemVoid(BSTR Description, CY Price, LONG Quantity, LONG VatInfo, CY UnitPrice, BSTR UnitName,
+                                LONG* pResult) override;
+  STDMETHODIMP PrintRecItemRefund(BSTR Description, CY Amount, LONG Quantity, LONG VatInfo, CY UnitAmount,
+                                  BSTR UnitName, LONG* pResult) override;
+  STDMETHODIMP PrintRecItemRefundVoid(BSTR Description, CY Amount, LONG Quantity, LONG VatInfo, CY UnitAmount,
+                                      BSTR UnitName, LONG* pResult) override;
   STDMETHODIMP GetMediumFreeSpace(CY* pFreeSpace, LONG* pResult) override;
   STDMETHODIMP GetMediumSize(CY* pSize, LONG* pResult) override;
   STDMETHODIMP AddMarker(BSTR Marker, LONG* pResult) override;
@@ -135,8 +147,10 @@ class FiscalPrinterObject final : public IFiscalPrinter {
   STDMETHODIMP ResumePrintContent(LONG* pResult) override;
   STDMETHODIMP ResumeQueryContent(LONG* pResult) override;
   STDMETHODIMP RetrieveCurrentMarker(LONG MarkerType, BSTR* pMarker, LONG* pResult) override;
-  STDMETHODIMP RetrieveMarker(LONG MarkerType, LONG SessionNumber, LONG DocumentType, BSTR* pMarker, LONG* pResult) override;
-  STDMETHODIMP RetrieveMarkerByDateTime(LONG MarkerType, BSTR DateTime, BSTR MarkerNumber, BSTR* pMarker, LONG* pResult) override;
+  STDMETHODIMP RetrieveMarker(LONG MarkerType, LONG SessionNumber, LONG DocumentType, BSTR* pMarker,
+                              LONG* pResult) override;
+  STDMETHODIMP RetrieveMarkerByDateTime(LONG MarkerType, BSTR DateTime, BSTR MarkerNumber, BSTR* pMarker,
+                                        LONG* pResult) override;
   STDMETHODIMP RetrieveMarkersDateTime(BSTR Marker, BSTR* pDateTime, LONG* pResult) override;
   STDMETHODIMP SuspendPrintContent(LONG* pResult) override;
   STDMETHODIMP SuspendQueryContent(LONG* pResult) override;

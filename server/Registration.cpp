@@ -60,8 +60,8 @@ std::vector<std::wstring> OwnKeys() {
 
 LONG Write(const Entry& entry) {
   HKEY key = nullptr;
-  LONG rc = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, entry.key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_SET_VALUE, nullptr, &key, nullptr);
+  LONG rc = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, entry.key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                              nullptr, &key, nullptr);
   if (rc != ERROR_SUCCESS) return rc;
   if (entry.hasValue) {
     DWORD bytes = static_cast<DWORD>((entry.value.size() + 1) * sizeof(wchar_t));

@@ -58,9 +58,11 @@ struct BestFit {
 constexpr BestFit kCp852BestFit[] = {
     {0x00A6, '|'},   // broken bar
     {0x00A9, 'c'},   // copyright sign
-    {0x00AE, 'r'},   // registered sign
+    {0x00AE, 'R'},   // registered sign
+    {0x00B1, '+'},   // plus-minus sign
     {0x00B5, 'u'},   // micro sign
     {0x00B6, 0x14},  // pilcrow: glyph of byte 0x14
+    {0x00B7, 0x07},  // middle dot: glyph of byte 0x07
     {0x2013, '-'},   // en dash
     {0x2014, '-'},   // em dash
     {0x2018, '\''},  // left single quotation mark
@@ -69,9 +71,14 @@ constexpr BestFit kCp852BestFit[] = {
     {0x201C, '"'},   // left double quotation mark
     {0x201D, '"'},   // right double quotation mark
     {0x201E, '"'},   // double low-9 quotation mark
+    {0x2020, 0xC5},  // dagger: box-drawing cross
+    {0x2021, 0xC5},  // double dagger: box-drawing cross
     {0x2022, 0x07},  // bullet: glyph of byte 0x07
+    {0x2026, 0x07},  // horizontal ellipsis: glyph of byte 0x07
+    {0x2030, '%'},   // per mille sign
     {0x2039, '<'},   // single left-pointing angle quotation mark
     {0x203A, '>'},   // single right-pointing angle quotation mark
+    {0x2122, 't'},   // trade mark sign
 };
 
 }  // namespace

@@ -169,8 +169,8 @@ class ScriptedDevice final : public SerialDevice {
 
 // A scratch directory with a profile that names a port and a data
 // directory, pointed to by KESTREL_REGISTRY for the whole process; sleeps
-// return at once and the clock stands still. Made once per process and
-// removed at its end.
+// return at once and the clock stands still. Made once per process; its
+// destructor (at the process's end) removes the directory.
 class Environment {
  public:
   static Environment& Get() {
@@ -199,9 +199,8 @@ class Environment {
     ::setenv("KESTREL_REGISTRY", profile.c_str(), 1);
     clock::SetSleepHook([](int) {});
     clock::SetNowHook([]() -> std::time_t { return 1717000000; });  // a May 2024 afternoon
-    std::atexit([] { Get().Remove(); });
   }
-  void Remove() const {
+  ~Environment() {
     ::nftw(
         dir_.c_str(), [](const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }, 16,
         FTW_DEPTH | FTW_PHYS);

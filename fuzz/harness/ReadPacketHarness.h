@@ -26,7 +26,7 @@ inline std::size_t ReadBufferSize(std::uint8_t choice) {
 }
 
 // What a successful read promises: one frame from STX to its first ETX and
-// four CRC digits that match, NUL-terminated, zeros behind it, no NUL inside.
+// four CRC digits that match, NUL-terminated (no NUL inside), zeros behind.
 inline void CheckDeliveredFrame(const char* buffer, std::size_t size) {
   const std::size_t length = ::strnlen(buffer, size);
   Check(length < size, "the frame is terminated inside the buffer");
@@ -36,8 +36,12 @@ inline void CheckDeliveredFrame(const char* buffer, std::size_t size) {
   Check(etx != nullptr, "the frame holds an ETX");
   const std::size_t end = static_cast<std::size_t>(etx - buffer) + kFrameTrailerSize;
   Check(end == length, "the frame ends four characters after its first ETX");
-  const std::string crc = Tools::Crc16Hex(buffer, end - kCrcDigits, 0xFFFF);
-  Check(std::memcmp(crc.data(), buffer + end - kCrcDigits, kCrcDigits) == 0, "the CRC digits match");
+  // NUL bytes of the frame are handed on as 0x01 after the CRC check, so
+  // the digits can be checked again only on a frame without 0x01.
+  if (std::memchr(buffer, 0x01, end) == nullptr) {
+    const std::string crc = Tools::Crc16Hex(buffer, end - kCrcDigits, 0xFFFF);
+    Check(std::memcmp(crc.data(), buffer + end - kCrcDigits, kCrcDigits) == 0, "the CRC digits match");
+  }
   for (std::size_t i = length; i < size; ++i) Check(buffer[i] == 0, "zeros behind the frame");
 }
 
@@ -47,14 +51,22 @@ inline void RunReadPacket(const std::uint8_t* data, std::size_t size) {
   const std::size_t bufferSize = ReadBufferSize(data[0]);
   const int timeout = 1 + (data[1] & 1);
 
-  SingletonReset::All();
-  auto line = std::make_shared<Line>();
-  RS232::SetDeviceFactoryForTests([line] { return std::make_unique<ScriptedDevice>(line); });
-  Settings::Instance().SetDeviceClass("FiscalPrinter");
-  Log::Instance().LoadSettings();
+  // The port stays open from one input to the next: reading depends on
+  // nothing but the line, and opening reads the profile each time.
+  static std::shared_ptr<Line> line;
+  static unsigned inputs = 0;
+  if (!line) {
+    line = std::make_shared<Line>();
+    SingletonReset::All();
+    RS232::SetDeviceFactoryForTests([] { return std::make_unique<ScriptedDevice>(line); });
+    Settings::Instance().SetDeviceClass("FiscalPrinter");
+    Log::Instance().LoadSettings();
+    Check(RS232::Instance().OpenPort() == kSuccess, "the scripted port opens");
+  }
   RS232& port = RS232::Instance();
-  Check(port.OpenPort() == kSuccess, "the scripted port opens");
-
+  line->script.clear();
+  line->pending.clear();
+  line->queue.clear();
   for (Chunk& chunk : ParseChunks(data + 2, size - 2)) line->pending.push_back(std::move(chunk));
 
   // Exactly the caller's size, so that the address sanitizer sees any byte
@@ -66,12 +78,14 @@ inline void RunReadPacket(const std::uint8_t* data, std::size_t size) {
   for (int reads = 0; reads < 64; ++reads) {
     const int result = port.ReadPacket(buffer.get(), bufferSize, timeout);
     Check(result == kSuccess || result == kFailure || result == kTimeout, "ReadPacket answers 0, 111 or 112");
+    if (std::getenv("KESTREL_FUZZ_DEBUG") != nullptr) {  // replaying a finding by hand
+      const std::string held(buffer.get(), ::strnlen(buffer.get(), bufferSize));
+      std::fprintf(stderr, "read %d: %d [%s]\n", reads, result, held.c_str());
+    }
     if (result == kSuccess) CheckDeliveredFrame(buffer.get(), bufferSize);
     if (result == kTimeout && line->pending.empty() && line->queue.empty()) break;
   }
-  RS232::SetDeviceFactoryForTests(nullptr);
-  SingletonReset::All();
-  DropLogs();
+  if (++inputs % 512 == 0) DropLogs();
 }
 
 }  // namespace kestrel::fuzz

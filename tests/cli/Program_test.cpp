@@ -71,6 +71,7 @@ TEST_F(Program, UsageErrorsAndHelp) {
   EXPECT_EQ(RunKestrel("").status, 2);
   EXPECT_EQ(RunKestrel("frobnicate").status, 2);
   EXPECT_EQ(RunKestrel("run /nonexistent/script.txt").status, 2);
+  EXPECT_EQ(RunKestrel("run " + profile_.Dir()).status, 2);
   const Outcome sale = RunKestrel("sale Rožok 0.15x4");
   EXPECT_EQ(sale.status, 2);
   EXPECT_NE(sale.output.find("items come in threes"), std::string::npos) << sale.output;

@@ -252,7 +252,7 @@ TEST_F(ReceiptTest, CashTicketSendsACashLineIntoTheOpenTicket) {
   EXPECT_EQ(LastFields("P14"), (Codes_{"5.0000", std::string(text::kTextCashIn)}));
 }
 
-TEST_F(ReceiptTest, DISABLED_CashTicketIsPaidAndClosedByTheEnd) {
+TEST_F(ReceiptTest, CashTicketIsPaidAndClosedByTheEnd) {
   ServiceSetup setup;
   setup.singleCashReceipt = false;
   Start(setup);
@@ -280,7 +280,7 @@ TEST_F(ReceiptTest, SimpleInvoiceOnNewFirmwareSendsTheInvoiceLine) {
   EXPECT_EQ(LastFields("P24"), (Codes_{"12.0000", std::string(text::kTextInvoice) + " \xE8.F-77"}));
 }
 
-TEST_F(ReceiptTest, DISABLED_SimpleInvoiceOnNewFirmwareIsPaidAndClosedLikeASale) {
+TEST_F(ReceiptTest, SimpleInvoiceOnNewFirmwareIsPaidAndClosedLikeASale) {
   SetReceiptType(6);
   int32_t r = -1;
   fp_.BeginFiscalReceipt(true, &r);

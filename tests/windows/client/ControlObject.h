@@ -28,8 +28,15 @@ class ControlObject final : public IDispatch {
 
   static constexpr DISPID kStatusUpdateId = 1;
   std::vector<StatusEvent> events;
+  // When set, every event handler reads the service's State back through
+  // this interface, as an application's handler may, while the service is
+  // still inside the call that fired the event. The answers (VARIANT types
+  // and values) are kept; a service that waits for itself hangs here.
+  IDispatch* service = nullptr;
+  std::vector<StatusEvent> statesReadInHandler;
 
  private:
+  void ReadStateOfService();
   ULONG references_ = 1;
 };
 

@@ -70,14 +70,29 @@ HRESULT DispatchCaller::Invoke(const std::wstring& name, const std::vector<Arg>&
     ::VariantInit(&v);
     v.vt = arg.type;
     switch (arg.type) {
-      case VT_BSTR: v.bstrVal = ::SysAllocStringLen(arg.text.data(), static_cast<UINT>(arg.text.size())); break;
-      case VT_I4: v.lVal = arg.number; break;
-      case VT_CY: v.cyVal.int64 = arg.units; break;
-      case VT_BOOL: v.boolVal = arg.flag ? VARIANT_TRUE : VARIANT_FALSE; break;
-      case VT_DISPATCH: v.pdispVal = arg.object; break;  // borrowed: not cleared below
-      case VT_BYREF | VT_I4: v.plVal = arg.numberRef; break;
-      case VT_BYREF | VT_BSTR: v.pbstrVal = arg.textRef; break;
-      default: break;
+      case VT_BSTR:
+        v.bstrVal = ::SysAllocStringLen(arg.text.data(), static_cast<UINT>(arg.text.size()));
+        break;
+      case VT_I4:
+        v.lVal = arg.number;
+        break;
+      case VT_CY:
+        v.cyVal.int64 = arg.units;
+        break;
+      case VT_BOOL:
+        v.boolVal = arg.flag ? VARIANT_TRUE : VARIANT_FALSE;
+        break;
+      case VT_DISPATCH:
+        v.pdispVal = arg.object;
+        break;  // borrowed: not cleared below
+      case VT_BYREF | VT_I4:
+        v.plVal = arg.numberRef;
+        break;
+      case VT_BYREF | VT_BSTR:
+        v.pbstrVal = arg.textRef;
+        break;
+      default:
+        break;
     }
   }
   DISPPARAMS parameters = {variants.empty() ? nullptr : variants.data(), nullptr, static_cast<UINT>(args.size()), 0};
@@ -99,6 +114,14 @@ long DispatchCaller::Call(const std::wstring& name, const std::vector<Arg>& args
   long code = result.vt == VT_I4 ? result.lVal : static_cast<long>(E_UNEXPECTED);
   ::VariantClear(&result);
   return code;
+}
+
+HRESULT DispatchCaller::CallVoid(const std::wstring& name, const std::vector<Arg>& args) {
+  VARIANT result;
+  ::VariantInit(&result);
+  HRESULT hr = Invoke(name, args, &result);
+  ::VariantClear(&result);
+  return hr;
 }
 
 std::wstring DispatchCaller::CallText(const std::wstring& name, const std::vector<Arg>& args) {

@@ -46,6 +46,8 @@ class DispatchCaller {
   // Invokes a method; the VT_I4 result, or the HRESULT of a failed Invoke
   // (never a valid result code) when the call itself failed.
   long Call(const std::wstring& name, const std::vector<Arg>& args = {});
+  // Invokes a method that answers nothing (the property setters).
+  HRESULT CallVoid(const std::wstring& name, const std::vector<Arg>& args);
   // Invokes a method whose result is a text (GetPropertyString).
   std::wstring CallText(const std::wstring& name, const std::vector<Arg>& args);
 

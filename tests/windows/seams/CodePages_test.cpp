@@ -2,11 +2,6 @@
 // does: windows-1250 read with MultiByteToWideChar, code page 852 written with
 // WideCharToMultiByte and its default best-fit replacements. Every one of the
 // 256 bytes is compared; a failure lists all bytes that differ.
-//
-// Wine's best-fit choices for eight characters that code page 852 lacks are
-// not the native table's. Whether Windows itself agrees with Wine there is
-// not settled, so the native table stays as it is and these eight are listed
-// here: any other difference, or one of these going away, fails.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -30,29 +25,6 @@ int SystemUnicodeToCp852(wchar_t character) {
   char out = 0;
   if (::WideCharToMultiByte(852, 0, &character, 1, &out, 1, nullptr, nullptr) != 1) return -1;
   return static_cast<unsigned char>(out);
-}
-
-struct KnownDifference {
-  unsigned char cp1250;
-  unsigned char wine;    // what WideCharToMultiByte gives under Wine
-  unsigned char native;  // what the native table gives
-};
-constexpr KnownDifference kKnownDifferences[] = {
-    {0x85, 0x07, '?'},  // horizontal ellipsis
-    {0x86, 0xC5, '?'},  // dagger
-    {0x87, 0xC5, '?'},  // double dagger
-    {0x89, '%', '?'},   // per mille sign
-    {0x99, 't', '?'},   // trade mark sign
-    {0xAE, 'R', 'r'},   // registered sign
-    {0xB1, '+', '?'},   // plus-minus sign
-    {0xB7, 0x07, '?'},  // middle dot
-};
-
-const KnownDifference* FindKnown(int byte) {
-  for (const KnownDifference& known : kKnownDifferences) {
-    if (known.cp1250 == byte) return &known;
-  }
-  return nullptr;
 }
 
 std::string Hex(unsigned value, int width) {
@@ -79,11 +51,9 @@ TEST(CodePages, Cp1250ToCp852MatchesWindowsBestFit) {
     wchar_t character = SystemCp1250ToUnicode(static_cast<unsigned char>(byte));
     int system = SystemUnicodeToCp852(character);
     int native = kestrel::codepage::UnicodeToCp852(character);
-    const KnownDifference* known = FindKnown(byte);
-    if (known && system == known->wine && native == known->native) continue;
-    if (system != native || known) {
-      differences += " " + Hex(byte, 2) + "(U+" + Hex(character, 4) + "):system " + Hex(system & 0xFF, 2) +
-                     "/native " + Hex(native, 2);
+    if (system != native) {
+      differences += " " + Hex(byte, 2) + "(U+" + Hex(character, 4) + "):system " + Hex(system & 0xFF, 2) + "/native " +
+                     Hex(native, 2);
     }
   }
   EXPECT_TRUE(differences.empty()) << differences;
@@ -97,7 +67,6 @@ TEST(CodePages, PrinterConversionOfAllBytesMatchesTables) {
   std::string out(all.size() + 1, '\x7F');
   ASSERT_EQ(0, kestrel::Tools::ToPrinterCodePage(all.c_str(), out.size(), &out[0]));
   for (std::size_t i = 0; i < all.size(); ++i) {
-    if (FindKnown(static_cast<unsigned char>(all[i]))) continue;
     char16_t character = kestrel::codepage::Cp1250ToUnicode(static_cast<unsigned char>(all[i]));
     EXPECT_EQ(kestrel::codepage::UnicodeToCp852(character), static_cast<unsigned char>(out[i]))
         << "byte " << Hex(static_cast<unsigned char>(all[i]), 2);
