@@ -221,34 +221,47 @@ bool ParseVatAssignment(const std::string& text, int32_t& vatId, std::string& va
 
 int RunVatSet(const Target& target, const std::vector<std::string>& assignments, std::ostream& out,
               std::ostream& err) {
-  struct Rate {
-    int32_t id;
-    std::string value;
-  };
-  std::vector<Rate> rates;
+  std::vector<std::string> named(FiscalPrinter::kNumVatRates + 1);  // by VAT number; empty: keep
   for (const std::string& text : assignments) {
-    Rate rate{0, ""};
-    if (!ParseVatAssignment(text, rate.id, rate.value)) {
+    int32_t id = 0;
+    std::string value;
+    if (!ParseVatAssignment(text, id, value)) {
       err << "kestrel: a VAT rate is written N=RATE (N 1 to 8, RATE 0 to 99 whole percent), not \"" << text << "\""
           << std::endl;
       return kBadArguments;
     }
-    rates.push_back(rate);
+    named[id] = value;
   }
-  if (rates.empty()) {
+  if (assignments.empty()) {
     err << "kestrel: name at least one rate, e.g. 1=20 2=10" << std::endl;
     return kBadArguments;
   }
   return WithSession(target, err, [&](Session& session) {
+    FiscalPrinter& printer = session.Printer();
     int32_t result = 0;
-    for (const Rate& rate : rates) {
-      if (session.Failed(session.Printer().SetVatValue(rate.id, rate.value.c_str(), &result),
-                         "VAT " + std::to_string(rate.id))) {
+    // The printer takes the table only whole: the rates not named are sent as
+    // they are now, so changing one rate never zeroes the others.
+    for (int32_t vat = 1; vat <= FiscalPrinter::kNumVatRates; ++vat) {
+      std::string value = named[vat];
+      if (value.empty()) {
+        int32_t rate = 0;
+        if (session.Failed(printer.GetVatEntry(vat, 0, &rate, &result),
+                           "reading VAT " + std::to_string(vat) + " (nothing was sent)")) {
+          return kRefused;
+        }
+        if (rate < 0 || rate > 99) {
+          err << "kestrel: the printer holds " << rate << " % for VAT " << vat << "; name it (nothing was sent)"
+              << std::endl;
+          return kRefused;
+        }
+        value = (rate < 10 ? "0" : "") + std::to_string(rate);
+      }
+      if (session.Failed(printer.SetVatValue(vat, value.c_str(), &result), "VAT " + std::to_string(vat))) {
         return kRefused;
       }
     }
-    if (session.Failed(session.Printer().SetVatTable(&result), "sending the VAT table")) return kRefused;
-    out << "VAT table sent; rates not named are 0 %." << std::endl;
+    if (session.Failed(printer.SetVatTable(&result), "sending the VAT table")) return kRefused;
+    out << "VAT table sent." << std::endl;
     return kOk;
   });
 }
@@ -273,7 +286,10 @@ int RunJournalSave(const Target& target, const std::string& file, std::ostream& 
     return kBadArguments;
   }
   for (const char* extension : {".txt", ".bin"}) {
-    if (base.size() > 4 && base.compare(base.size() - 4, 4, extension) == 0) base.resize(base.size() - 4);
+    if (base.size() > 4 && base.compare(base.size() - 4, 4, extension) == 0) {
+      base.resize(base.size() - 4);
+      break;
+    }
   }
   const std::string text = base + ".txt";
   const std::string binary = base + ".bin";
@@ -290,11 +306,21 @@ int RunJournalSave(const Target& target, const std::string& file, std::ostream& 
   }
   return WithSession(target, err, [&](Session& session) {
     int32_t result = 0;
-    const std::string cp1250 = Tools::Utf8ToCp1250(base);
-    if (session.Failed(session.Printer().QueryContent(cp1250.c_str(), "", "", &result), "saving the journal")) {
+    // The service hands the name to the file system byte for byte, so it goes
+    // as the shell gave it, not converted to windows-1250 like printed texts.
+    if (session.Failed(session.Printer().QueryContent(base.c_str(), "", "", &result), "saving the journal")) {
       return kRefused;
     }
-    out << "Journal saved: " << text << " and " << binary << "." << std::endl;
+    // The service answers 0 also when it had nothing to move into place.
+    std::error_code ignored;
+    const bool textSaved = fs::exists(text, ignored);
+    const bool binarySaved = fs::exists(binary, ignored);
+    if (!textSaved && !binarySaved) {
+      err << "kestrel: the printer had no journal records since the last save; no file was written" << std::endl;
+      return kRefused;
+    }
+    out << "Journal saved: " << (textSaved ? text : "") << (textSaved && binarySaved ? " and " : "")
+        << (binarySaved ? binary : "") << "." << std::endl;
     return kOk;
   });
 }

@@ -39,7 +39,8 @@ int RunHeader(const Target& target, int32_t line, const std::string& text, std::
 
 int RunVatShow(const Target& target, std::ostream& out, std::ostream& err);
 // Each assignment is "N=RATE": VAT number 1..8, rate 0..99 whole percent.
-// Rates not named are sent as 0, as the printer takes the table only whole.
+// The printer takes the table only whole: rates not named are read first and
+// sent back unchanged.
 int RunVatSet(const Target& target, const std::vector<std::string>& assignments, std::ostream& out,
               std::ostream& err);
 bool ParseVatAssignment(const std::string& text, int32_t& vatId, std::string& value);

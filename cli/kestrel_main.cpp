@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
   vat->require_subcommand(0, 1);
   CLI::App* vatSet = withDeviceClass(vat->add_subcommand("set", "Send a new VAT table: N=RATE ..."));
   vatSet->add_option("RATES", vatRates, "VAT number 1-8 = rate in whole percent, e.g. 1=20 2=10")->required();
-  vatSet->footer("Every rate is sent: those not named become 0 %.");
+  vatSet->footer("The rates not named stay as the printer holds them.");
 
   std::string trainingSwitch;
   CLI::App* training = withDeviceClass(app.add_subcommand("training", "Switch training mode on or off"));

@@ -200,9 +200,16 @@ void ReplyParsingSeeds(Corpus& corpus, const std::vector<Exchange>& day) {
                    ReplyScript({emulator::BuildReply("P03", '2', 51, {}),
                                 emulator::BuildReply("S09", '3', 0, {status})}));
   }
+  const std::string s08 = FirstReply(day, "S08");
+  const std::string slip = emulator::BuildReply("S03", '3', 0, {"6"});
   corpus.Add("reply_parsing", "getters",
              op(ReplyOperation::kGetters, 1) +
-                 ReplyScript({s09, s01, s01, s01, s01, s01, s01, FirstReply(day, "S03", 1)}));
+                 ReplyScript({s08, FirstReply(day, "S03"), s09, s01, s01, s01, s01, s01, s01, s01,
+                              FirstReply(day, "S03", 1)}));
+  corpus.Add("reply_parsing", "getters-slip",
+             op(ReplyOperation::kGetters, 0) +
+                 ReplyScript({s08, slip, emulator::BuildReply("P22", '4', 0, {"20"}), s01, s01, s01, s01, s01,
+                              s01, s01, FirstReply(day, "S03", 1)}));
 }
 
 void PrinterRequestSeeds(Corpus& corpus, const std::vector<Exchange>& day) {

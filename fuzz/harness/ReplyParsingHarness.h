@@ -169,7 +169,13 @@ inline void RunReplyParsing(const std::uint8_t* data, std::size_t size) {
       break;
     }
     case ReplyOperation::kGetters: {
+      // Firmware version and slip station first: they open the paths of
+      // the state refresh and of the slip status.
+      messaging.SetFirmwareVersion(false);
+      messaging.SetSlipPresent();
       messaging.GetPrinterStatus(parameter & 1 ? kStationReceipt : kStationSlip);
+      const int state = messaging.GetFiscalPrinterState(true);
+      Check(state == 1 || state == 2 || state == 3 || state == 4 || state == 9, "a PrinterState value");
       messaging.GetEODRequired();
       messaging.GetTrainingModeActive();
       messaging.GetMemNearFullConfirmRequired();
