@@ -7,6 +7,7 @@
 #include "journal/Journal.h"
 #include "journal/JournalStorage.h"
 #include "log/Log.h"
+#include "tools/FileHook.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
@@ -102,7 +103,9 @@ int Journal::CopyEODContent() {
   // text journal is deleted only after that: a failure or a killed process
   // never loses the day's journal.
   const std::string staged = *targetPath + ".new";
-  std::FILE* target = std::fopen(staged.c_str(), "wb");
+  std::FILE* target = file_hook::Consult(file_hook::FileOperation::kWrite, staged) == 0
+                          ? std::fopen(staged.c_str(), "wb")
+                          : nullptr;
   bool written = false;
   if (target != nullptr) {
     written = WriteContentLines(source, target, piece, sizeof piece, first);

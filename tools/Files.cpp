@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/FileHook.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
@@ -30,6 +31,10 @@ int Tools::WriteFile(const void* bytes, std::size_t length, const std::string& p
   // An empty write must neither create nor truncate the file.
   if (length == 0) return kSuccess;
   if (!bytes || path.empty()) return kFailure;
+  if (file_hook::Consult(append ? file_hook::FileOperation::kAppend : file_hook::FileOperation::kWrite, path, bytes,
+                         length) != 0) {
+    return kFailure;
+  }
   std::FILE* file = std::fopen(path.c_str(), append ? "ab" : "wb");
   if (!file) return kFailure;
   std::size_t put = std::fwrite(bytes, 1, length, file);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "tools/FileHook.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
@@ -43,11 +44,13 @@ int Tools::MakeDirectory(const std::string& path) {
 
 int Tools::DeleteFile(const std::string& path) {
   if (path.empty()) return ENOENT;
+  if (int refused = file_hook::Consult(file_hook::FileOperation::kDelete, path)) return refused;
   return ::unlink(path.c_str()) == 0 ? 0 : LastError();
 }
 
 int Tools::MoveFile(const std::string& from, const std::string& to) {
   if (from.empty() || to.empty()) return ENOENT;
+  if (int refused = file_hook::Consult(file_hook::FileOperation::kMove, from)) return refused;
 #ifdef RENAME_NOREPLACE
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
   // Some file systems do not know the flag; others refuse for good.

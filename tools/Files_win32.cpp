@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "tools/FileHook.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
@@ -29,11 +30,13 @@ int Tools::MakeDirectory(const std::string& path) {
 
 int Tools::DeleteFile(const std::string& path) {
   if (path.empty()) return static_cast<int>(ERROR_FILE_NOT_FOUND);
+  if (int refused = file_hook::Consult(file_hook::FileOperation::kDelete, path)) return refused;
   return ::DeleteFileA(path.c_str()) ? 0 : LastError();
 }
 
 int Tools::MoveFile(const std::string& from, const std::string& to) {
   if (from.empty() || to.empty()) return static_cast<int>(ERROR_FILE_NOT_FOUND);
+  if (int refused = file_hook::Consult(file_hook::FileOperation::kMove, from)) return refused;
   // MoveFileA refuses an existing target (ERROR_ALREADY_EXISTS).
   return ::MoveFileA(from.c_str(), to.c_str()) ? 0 : LastError();
 }

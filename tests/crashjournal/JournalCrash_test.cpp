@@ -1,0 +1,139 @@
+// The journal under crashes: the process dies (or one file operation fails)
+// at every file operation of closing a receipt, of the day closure and of a
+// journal download; after a restart the next download, together with those
+// saved before, must hold every block of the printer's journal exactly once.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/crashjournal/CrashFixture.h"
+
+namespace kestrel::testing {
+namespace {
+
+using file_hook::FileOperation;
+
+// The text journal as the day closure keeps it: 40-character lines, CR LF.
+std::string AsEodContent(const std::string& text) {
+  std::string content;
+  for (std::size_t from = 0; from < text.size(); from += Journal::kEodContentLineChars) {
+    content += text.substr(from, Journal::kEodContentLineChars) + "\r\n";
+  }
+  return content;
+}
+
+bool Writes(const SeenOperation& seen) {
+  return (seen.operation == FileOperation::kAppend || seen.operation == FileOperation::kWrite) && seen.length >= 2;
+}
+
+class JournalCrashTest : public CrashJournalTest {
+ protected:
+  struct Scenario {
+    std::function<void()> prepare;
+    std::function<void()> run;
+    std::function<void(bool killed)> check;  // right after the fault (and restart)
+  };
+
+  // Counts the scenario's file operations, then for every one of them: a new
+  // world, the fault at that operation, a restart when the process died, the
+  // next download and the checks; then one more sale and download, to show
+  // the till carries on as before.
+  void Sweep(const Scenario& scenario, FaultMode mode) {
+    const std::vector<SeenOperation> operations = CountOperations(scenario.prepare, scenario.run);
+    ASSERT_FALSE(operations.empty());
+    int played = 0;
+    for (int n = 1; n <= static_cast<int>(operations.size()); ++n) {
+      if (mode == FaultMode::kTear && !Writes(operations[n - 1])) continue;
+      SCOPED_TRACE("fault at operation " + std::to_string(n) + " of " + std::to_string(operations.size()) + ": " +
+                   FileFaults::Describe(operations[n - 1]));
+      NewWorld();
+      scenario.prepare();
+      const bool killed = RunWithFault(mode, n, scenario.run);
+      ASSERT_TRUE(faults_->Fired());
+      ASSERT_EQ(killed, mode != FaultMode::kFail);
+      scenario.check(killed);
+      VerifiedDownload("after");
+      ExpectDownloadsCoverTheJournal();
+      Sell("Maslo");
+      VerifiedDownload("later");
+      ExpectDownloadsCoverTheJournal();
+      ExpectEodRecordWellFormed();
+      ++played;
+      if (HasFailure()) return;
+    }
+    EXPECT_GT(played, 0);
+  }
+
+  // A receipt is sold and downloaded, a second one waits to be closed.
+  Scenario ReceiptClose() {
+    return {[this] {
+              Sell("Chlieb");
+              VerifiedDownload("before");
+              OpenReceipt("Mlieko");
+            },
+            [this] { CloseReceipt(); },
+            [this](bool) {
+              ExpectReceiptNumberOneOf({1, 2});
+              ExpectEodRecordWellFormed();
+            }};
+  }
+  // The first receipt of the day fetches the journal from its start.
+  Scenario FirstReceiptClose() {
+    return {[this] { OpenReceipt("Chlieb"); }, [this] { CloseReceipt(); },
+            [this](bool) { ExpectReceiptNumberOneOf({0, 1}); }};
+  }
+  // Two receipts, the first downloaded; then the day is closed.
+  Scenario DayClosure() {
+    return {[this] {
+              Sell("Chlieb");
+              VerifiedDownload("before");
+              Sell("Mlieko");
+            },
+            [this] { ZReport(); },
+            [this](bool) {
+              ExpectReceiptNumberOneOf({2, 0});
+              ExpectEodRecordWellFormed();
+              // The text journal is only ever deleted once its content is
+              // kept whole in the closed day's file.
+              if (faults_->TextJournalDeleted()) {
+                EXPECT_EQ(Stored(JournalFile::kEodContent), AsEodContent(faults_->DeletedTextJournal()));
+              }
+            }};
+  }
+  // Two receipts, the first downloaded; then the application downloads.
+  Scenario Download(int rejections) {
+    return {[this, rejections] {
+              Sell("Chlieb");
+              VerifiedDownload("before");
+              Sell("Mlieko");
+              if (rejections > 0) server_->Inject("badjournal " + std::to_string(rejections));
+            },
+            [this] { QueryContent("during"); }, [this](bool killed) { AdoptDownloadOfScenario("during", killed); }};
+  }
+};
+
+TEST_F(JournalCrashTest, ReceiptCloseSurvivesAKillAtEveryFileOperation) { Sweep(ReceiptClose(), FaultMode::kKill); }
+TEST_F(JournalCrashTest, ReceiptCloseSurvivesEveryFailedFileOperation) { Sweep(ReceiptClose(), FaultMode::kFail); }
+TEST_F(JournalCrashTest, ReceiptCloseSurvivesATornWrite) { Sweep(ReceiptClose(), FaultMode::kTear); }
+
+TEST_F(JournalCrashTest, FirstReceiptOfTheDaySurvivesAKillAtEveryFileOperation) {
+  Sweep(FirstReceiptClose(), FaultMode::kKill);
+}
+
+TEST_F(JournalCrashTest, DayClosureSurvivesAKillAtEveryFileOperation) { Sweep(DayClosure(), FaultMode::kKill); }
+TEST_F(JournalCrashTest, DayClosureSurvivesEveryFailedFileOperation) { Sweep(DayClosure(), FaultMode::kFail); }
+TEST_F(JournalCrashTest, DayClosureSurvivesATornWrite) { Sweep(DayClosure(), FaultMode::kTear); }
+
+TEST_F(JournalCrashTest, DownloadSurvivesAKillAtEveryFileOperation) { Sweep(Download(0), FaultMode::kKill); }
+TEST_F(JournalCrashTest, DownloadSurvivesEveryFailedFileOperation) { Sweep(Download(0), FaultMode::kFail); }
+TEST_F(JournalCrashTest, DownloadSurvivesATornWrite) { Sweep(Download(0), FaultMode::kTear); }
+
+TEST_F(JournalCrashTest, RetransferAfterRejectionSurvivesAKillAtEveryFileOperation) {
+  Sweep(Download(1), FaultMode::kKill);
+}
+TEST_F(JournalCrashTest, RetransferAfterRejectionSurvivesEveryFailedFileOperation) {
+  Sweep(Download(1), FaultMode::kFail);
+}
+
+}  // namespace
+}  // namespace kestrel::testing
