@@ -146,7 +146,7 @@ Transmission Device::Exchange(const std::string& frame) {
   std::string before;
   std::string after;
   int pieces = 1;
-  for (const Fault& f : faults_.TakeReplyFaults()) {
+  for (const Fault& f : faults_.TakeReplyFaults(out.record.request.code)) {
     switch (f.kind) {
       case FaultKind::kGarbage:
         bytes = NoiseBytes(static_cast<int>(bytes.size()));

@@ -53,16 +53,17 @@ bool FaultQueue::Add(const std::string& line, std::string& error) {
     }
     return ParseInt(args[index], fault.remaining) && fault.remaining > 0;
   };
+  // Any fault but "reply" may name, last, the one command it waits for.
+  if (name != "reply" && !args.empty() && IsCommandCode(args.back())) {
+    fault.code = args.back();
+    args.pop_back();
+  }
   bool ok = true;
   if (name == "clear") {
     Clear();
     return true;
   } else if (name == "noreply") {
     fault.kind = FaultKind::kNoReply;
-    if (!args.empty() && IsCommandCode(args.back())) {
-      fault.code = args.back();
-      args.pop_back();
-    }
     ok = args.size() <= 1 && count(0);
   } else if (name == "garbage" || name == "badcrc" || name == "lowercrc" || name == "busy" || name == "seqerror") {
     fault.kind = name == "garbage"    ? FaultKind::kGarbage
@@ -84,10 +85,6 @@ bool FaultQueue::Add(const std::string& line, std::string& error) {
   } else if (name == "long") {
     fault.kind = FaultKind::kLong;
     fault.a = 3;
-    if (!args.empty() && IsCommandCode(args.back())) {
-      fault.code = args.back();
-      args.pop_back();
-    }
     ok = args.size() <= 1 && (args.empty() || ParseInt(args[0], fault.a));
   } else if (name == "reply") {
     fault.kind = FaultKind::kReply;
@@ -125,10 +122,10 @@ bool FaultQueue::TakeRequestFault(const std::string& code, int type, Fault& out)
   return false;
 }
 
-std::vector<Fault> FaultQueue::TakeReplyFaults() {
+std::vector<Fault> FaultQueue::TakeReplyFaults(const std::string& code) {
   std::vector<Fault> taken;
   for (std::size_t i = 0; i < faults_.size();) {
-    if (IsRequestKind(faults_[i].kind)) {
+    if (IsRequestKind(faults_[i].kind) || (!faults_[i].code.empty() && faults_[i].code != code)) {
       ++i;
       continue;
     }

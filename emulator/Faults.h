@@ -17,7 +17,9 @@
 //   error STATUS             answer 51, and STATUS to the status request after
 //   clear                    forget every waiting fault
 //
-// N defaults to 1; "always" keeps a fault until "clear". Lasting conditions of
+// N defaults to 1; "always" keeps a fault until "clear". Every fault but
+// "reply" also takes a command code as its last word (as noreply and long
+// show): it then waits for a request of that command and leaves the others. Lasting conditions of
 // the printer (cover, paper, slip, day closure, ...) are set on the Printer.
 #include <string>
 #include <vector>
@@ -49,7 +51,8 @@ class FaultQueue {
   // this code and packet type is answered; it is used up by one. False: none.
   bool TakeRequestFault(const std::string& code, int type, Fault& out);
   // Every waiting fault that changes the reply's bytes, each used up by one.
-  std::vector<Fault> TakeReplyFaults();
+  // Faults aimed at another command stay.
+  std::vector<Fault> TakeReplyFaults(const std::string& code);
 
  private:
   std::vector<Fault> faults_;

@@ -214,3 +214,26 @@ TEST(EmulatorFaults, ControlLinesThatMakeNoSenseAreRefused) {
 
 }  // namespace
 }  // namespace kestrel::emulator
+
+namespace kestrel::emulator {
+namespace {
+
+TEST(EmulatorFaults, AFaultNamingACommandWaitsForThatCommand) {
+  const char* const faults[] = {"badcrc S04", "noise 4 1 S04", "split 3 0 S04", "busy S04", "seqerror S04"};
+  for (const char* fault : faults) {
+    Device device(testing::FixedOptions());
+    testing::Host host(device);
+    ASSERT_EQ(device.Command(fault), "ok") << fault;
+    testing::HostReply other = host.Send("S01");
+    EXPECT_TRUE(other.valid && other.code == 0 && other.raw[0] == '\x02') << fault << ": another command untouched";
+    EXPECT_FALSE(device.Faults().Empty()) << fault;
+    host.Send("S04", {"0"}, 4);
+    EXPECT_TRUE(device.Faults().Empty()) << fault << ": used up by the command it names";
+  }
+  Device device(testing::FixedOptions());
+  ASSERT_EQ(device.Command("error 3 P09"), "ok");
+  EXPECT_NE(device.Command("badcrc 2 P0"), "ok");
+}
+
+}  // namespace
+}  // namespace kestrel::emulator
