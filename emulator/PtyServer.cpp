@@ -167,6 +167,11 @@ std::vector<std::string> PtyServer::Trace() const {
   return trace_;
 }
 
+std::vector<PtyServer::LineBytes> PtyServer::Traffic() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return traffic_;
+}
+
 void PtyServer::AppendFile(const std::string& path, const std::string& text) {
   if (path.empty() || text.empty()) return;
   std::ofstream file(path, std::ios::binary | std::ios::app);
@@ -200,6 +205,10 @@ void PtyServer::Serve(const std::string& frame) {
     sent = device_.Exchange(frame);
     paper = device_.Core().TakeNewPaper();
     trace_.push_back(sent.trace);
+    LineBytes bytes;
+    bytes.request = frame.size();
+    for (const std::string& piece : sent.pieces) bytes.reply += piece.size();
+    traffic_.push_back(bytes);
     if (!options_.stateDir.empty() && sent.record.parsed && !IsQuery(sent.record.request.code)) {
       device_.Core().Save(options_.stateDir);
     }
@@ -207,12 +216,37 @@ void PtyServer::Serve(const std::string& frame) {
   AppendFile(options_.paperPath, paper);
   AppendFile(options_.tracePath, sent.trace + "\n");
   if (sent.pieces.empty()) return;
-  SleepMs(options_.thinkMs);
+  Transmit(sent, frame.size());
+}
+
+void PtyServer::Transmit(const Transmission& sent, std::size_t requestBytes) {
+  if (options_.baud <= 0) {
+    SleepMs(options_.thinkMs);
+    for (std::size_t i = 0; i < sent.pieces.size(); ++i) {
+      if (i > 0) SleepMs(sent.pauseMs);
+      WriteAll(sent.pieces[i]);
+    }
+    return;
+  }
+  // At a simulated rate the printer has the request only once its last byte
+  // crossed the line (the pty delivered it at once), and each byte of the
+  // reply reaches the host's queue only after its own ten bits. Deadlines are
+  // absolute, so the sleeps' overshoot does not add up over a long reply.
+  using Clock = std::chrono::steady_clock;
+  const auto wire = [this](std::size_t bytes) {
+    return std::chrono::microseconds(static_cast<long long>(bytes) * 10 * 1000000 / options_.baud);
+  };
+  constexpr std::size_t kChunk = 16;  // a UART's receive FIFO
+  Clock::time_point due = Clock::now() + wire(requestBytes) + std::chrono::milliseconds(options_.thinkMs);
   for (std::size_t i = 0; i < sent.pieces.size(); ++i) {
-    if (i > 0) SleepMs(sent.pauseMs);
-    // Ten bits per byte on the line.
-    if (options_.baud > 0) SleepMs(static_cast<int>(sent.pieces[i].size() * 10000 / static_cast<std::size_t>(options_.baud)));
-    WriteAll(sent.pieces[i]);
+    if (i > 0) due += std::chrono::milliseconds(sent.pauseMs);
+    const std::string& piece = sent.pieces[i];
+    for (std::size_t at = 0; at < piece.size() && !stopping_; at += kChunk) {
+      const std::string chunk = piece.substr(at, kChunk);
+      due += wire(chunk.size());
+      std::this_thread::sleep_until(due);
+      WriteAll(chunk);
+    }
   }
 }
 

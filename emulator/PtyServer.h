@@ -29,7 +29,7 @@ struct ServerOptions {
   std::string paperPath;    // append what is printed (UTF-8)
   std::string tracePath;    // append one line per exchange
   std::string controlPath;  // a FIFO taking one command per line
-  int baud = 0;             // > 0: bytes take their time at this rate
+  int baud = 0;             // > 0: bytes take their time at this rate (10 bits each)
   int thinkMs = 0;          // the printer's own time per command
   PrinterOptions printer;
   std::vector<std::string> commands;  // control lines applied before serving
@@ -55,6 +55,13 @@ class PtyServer {
   // Everything printed so far (UTF-8) and the trace lines so far.
   std::string Paper() const;
   std::vector<std::string> Trace() const;
+  // Bytes on the line per exchange: the request frame and the reply sent
+  // (0 when unanswered), in the order served.
+  struct LineBytes {
+    std::size_t request = 0;
+    std::size_t reply = 0;
+  };
+  std::vector<LineBytes> Traffic() const;
   // Runs f on the device under the server's lock (for inspection in tests).
   template <class F>
   auto WithDevice(F f) {
@@ -67,12 +74,14 @@ class PtyServer {
   void Serve(const std::string& frame);
   void ReadControl();
   void WriteAll(const std::string& bytes);
+  void Transmit(const Transmission& sent, std::size_t requestBytes);
   void AppendFile(const std::string& path, const std::string& text);
 
   ServerOptions options_;
   mutable std::mutex lock_;
   Device device_;
   std::vector<std::string> trace_;
+  std::vector<LineBytes> traffic_;
   std::thread thread_;
   std::atomic<bool> stopping_{false};
   int master_ = -1;

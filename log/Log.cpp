@@ -1,5 +1,6 @@
 #include "log/Log.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
@@ -18,6 +19,7 @@ namespace {
 
 constexpr std::size_t kMessageSize = 20000;  // formatted message, with its terminator
 constexpr std::size_t kLineSize = 20100;     // whole line, with CR LF and terminator
+constexpr std::size_t kShortMessageSize = 512;
 constexpr char kFileNameFormat[] = "kstr_log_%Y_%m_%d.txt";
 constexpr char kInterfaceTag[] = "FiscalPrinter";
 
@@ -86,14 +88,26 @@ int Log::LoadSettings() {
 void Log::Write(const char* tag, const char* format, ...) {
   if (directory_.empty() || tag == nullptr || format == nullptr || !enabled_) return;
   try {
-    std::vector<char> message(kMessageSize, '\0');
+    // Most messages are short: format on the stack first, and only a longer
+    // one again into a buffer of its size (never clearing 20 000 bytes a line).
+    char shortMessage[kShortMessageSize] = {};
+    std::vector<char> longMessage;
+    const char* message = shortMessage;
     if (*tag != '\0') {
       va_list args;
       va_start(args, format);
-      // A longer message is cut here; the line is still written.
-      std::vsnprintf(message.data(), message.size(), format, args);
+      va_list again;
+      va_copy(again, args);
+      const int needed = std::vsnprintf(shortMessage, sizeof shortMessage, format, args);
       va_end(args);
-      message.back() = '\0';
+      if (needed >= static_cast<int>(sizeof shortMessage)) {
+        // A longer message is cut here; the line is still written.
+        longMessage.resize(std::min(static_cast<std::size_t>(needed) + 1, kMessageSize));
+        std::vsnprintf(longMessage.data(), longMessage.size(), format, again);
+        longMessage.back() = '\0';
+        message = longMessage.data();
+      }
+      va_end(again);
     }
 
     std::tm now = Tools::GetLocalTime();
@@ -103,7 +117,7 @@ void Log::Write(const char* tag, const char* format, ...) {
         std::strftime(fileName, sizeof fileName, kFileNameFormat, &now) == 0) {
       return;
     }
-    std::string line = BuildLine(timeText, tag, message.data());
+    std::string line = BuildLine(timeText, tag, message);
     std::string path = Tools::JoinPath(directory_, fileName);
 
     std::lock_guard<std::mutex> guard(AppendLock());

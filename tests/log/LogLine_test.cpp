@@ -48,6 +48,19 @@ TEST_F(LogTest, OverlongMessageAndTagAreCutAndTheLineStillWritten) {
   EXPECT_EQ(lines[2], "10:20:30\t- [Journal::Save] after");
 }
 
+TEST_F(LogTest, MessagesAroundTheShortBufferAreWrittenWhole) {
+  // Short messages are formatted on the stack and longer ones again on the
+  // heap; a message on either side of that switch must come out whole.
+  log().LoadSettings();
+  const std::size_t lengths[] = {0, 1, 510, 511, 512, 513, 1500};
+  for (std::size_t length : lengths) log().Write("Log::Test", "%s|%d", std::string(length, 'y').c_str(), 7);
+  auto lines = TodayLines();
+  ASSERT_EQ(lines.size(), std::size(lengths));
+  for (std::size_t i = 0; i < std::size(lengths); ++i) {
+    EXPECT_EQ(lines[i], "10:20:30\t- [Log::Test] " + std::string(lengths[i], 'y') + "|7") << lengths[i];
+  }
+}
+
 TEST_F(LogTest, DumpHasLabelLineThenHundredBytesPerLine) {
   log().LoadSettings();
   std::string packet;
