@@ -3,9 +3,10 @@
 // The file is read as the Windows C runtime reads a file opened in text mode,
 // on every platform alike, so that a journal gets the same code wherever it
 // is checked: CR LF reads as LF, a lone CR stays, and reading ends at the
-// first 0x1A byte. The translated bytes are taken in pieces of 40, each piece
-// folded into the CRC and the XOR byte. Memory use does not grow with the file.
+// first 0x1A byte. The translated bytes are folded into the CRC and the XOR
+// byte as they come. Memory use does not grow with the file.
 #include <cstdio>
+#include <vector>
 
 #include "tools/Results.h"
 #include "tools/Tools.h"
@@ -13,58 +14,66 @@
 namespace kestrel {
 namespace {
 
-constexpr std::size_t kPiece = 40;
 constexpr unsigned char kCr = 0x0D;
 constexpr unsigned char kLf = 0x0A;
 constexpr unsigned char kEndOfText = 0x1A;
 
-// Feeds translated bytes into 40-byte pieces and folds each full piece.
-class PieceFolder {
+// The running CRC and XOR byte. Both fold a stream: taking the translated
+// bytes in pieces of 40 gives the same code as taking any run of them at once,
+// so runs between special bytes go in whole.
+class Folder {
  public:
-  void Add(unsigned char byte) {
-    piece_[used_++] = byte;
-    if (used_ == kPiece) Flush();
+  void Add(const unsigned char* bytes, std::size_t count) {
+    if (count == 0) return;
+    crc_ = Tools::Crc16(bytes, count, crc_);
+    x_ = Tools::XorBytes(bytes, count, x_);
   }
-  void Flush() {
-    crc_ = Tools::Crc16(piece_, used_, crc_);
-    x_ = Tools::XorBytes(piece_, used_, x_);
-    used_ = 0;
-  }
+  void Add(unsigned char byte) { Add(&byte, 1); }
   std::uint16_t Crc() const { return crc_; }
   std::uint8_t Xor() const { return x_; }
 
  private:
-  unsigned char piece_[kPiece] = {};
-  std::size_t used_ = 0;
   std::uint16_t crc_ = 0xFFFF;
   std::uint8_t x_ = 0xFF;
 };
 
 // Reads the file through the text-mode rules into the folder. False on a
 // read error (what was read up to it stays folded).
-bool FoldTextMode(std::FILE* file, PieceFolder& folder) {
-  unsigned char raw[4096];
-  bool pendingCr = false;  // a CR whose next byte decides whether it stays
+bool FoldTextMode(std::FILE* file, Folder& folder) {
+  static constexpr std::size_t kRead = 1 << 16;
+  std::vector<unsigned char> raw(kRead);
+  bool pendingCr = false;  // a CR at the end of a read: the next byte decides
   for (;;) {
-    std::size_t got = std::fread(raw, 1, sizeof raw, file);
-    for (std::size_t i = 0; i < got; ++i) {
-      unsigned char byte = raw[i];
-      if (pendingCr) {
-        pendingCr = false;
-        if (byte == kLf) {
-          folder.Add(kLf);
-          continue;
-        }
+    const std::size_t got = std::fread(raw.data(), 1, raw.size(), file);
+    std::size_t i = 0;
+    if (pendingCr && got > 0) {
+      pendingCr = false;
+      if (raw[0] == kLf) {
+        folder.Add(kLf);
+        i = 1;
+      } else {
         folder.Add(kCr);
       }
-      if (byte == kEndOfText) return true;
-      if (byte == kCr) {
+    }
+    while (i < got) {
+      const std::size_t run = i;
+      while (i < got && raw[i] != kCr && raw[i] != kEndOfText) ++i;
+      folder.Add(raw.data() + run, i - run);
+      if (i == got) break;
+      if (raw[i] == kEndOfText) return true;
+      // A CR: with an LF after it the pair reads as LF; alone it stays.
+      if (i + 1 == got) {
         pendingCr = true;
+        ++i;
+      } else if (raw[i + 1] == kLf) {
+        folder.Add(kLf);
+        i += 2;
       } else {
-        folder.Add(byte);
+        folder.Add(kCr);
+        ++i;
       }
     }
-    if (got < sizeof raw) {
+    if (got < raw.size()) {
       if (pendingCr) folder.Add(kCr);  // a CR at the very end stays
       return !std::ferror(file);
     }
@@ -75,14 +84,13 @@ bool FoldTextMode(std::FILE* file, PieceFolder& folder) {
 
 int Tools::FileCheckCode(const std::string& path, unsigned char out[4]) {
   if (!out) return kIllegal;
-  PieceFolder folder;
+  Folder folder;
   int result = kSuccess;
   // A file that cannot be opened counts as empty.
   if (std::FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb")) {
     if (!FoldTextMode(file, folder)) result = kFailure;
     std::fclose(file);
   }
-  folder.Flush();
   const unsigned hi = folder.Crc() >> 8;
   const unsigned lo = folder.Crc() & 0xFF;
   const unsigned x = folder.Xor();
