@@ -4,6 +4,8 @@
 // saved before, must hold every block of the printer's journal exactly once.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "tests/crashjournal/CrashFixture.h"
@@ -22,6 +24,9 @@ std::string AsEodContent(const std::string& text) {
   return content;
 }
 
+// True when the operation touches the file or its staged copy.
+bool Concerns(const SeenOperation& seen, const std::string& name) { return seen.name.compare(0, name.size(), name) == 0; }
+
 bool Writes(const SeenOperation& seen) {
   return (seen.operation == FileOperation::kAppend || seen.operation == FileOperation::kWrite) && seen.length >= 2;
 }
@@ -31,7 +36,8 @@ class JournalCrashTest : public CrashJournalTest {
   struct Scenario {
     std::function<void()> prepare;
     std::function<void()> run;
-    std::function<void(bool killed)> check;  // right after the fault (and restart)
+    // Right after the fault (and the restart when the process died).
+    std::function<void(bool killed, const SeenOperation& fault)> check;
   };
 
   // Counts the scenario's file operations, then for every one of them: a new
@@ -41,6 +47,10 @@ class JournalCrashTest : public CrashJournalTest {
   void Sweep(const Scenario& scenario, FaultMode mode) {
     const std::vector<SeenOperation> operations = CountOperations(scenario.prepare, scenario.run);
     ASSERT_FALSE(operations.empty());
+    // KESTREL_CRASH_OPS=1 lists the operations swept, for diagnosis.
+    if (std::getenv("KESTREL_CRASH_OPS") != nullptr) {
+      for (const SeenOperation& seen : operations) std::printf("  %s\n", FileFaults::Describe(seen).c_str());
+    }
     int played = 0;
     for (int n = 1; n <= static_cast<int>(operations.size()); ++n) {
       if (mode == FaultMode::kTear && !Writes(operations[n - 1])) continue;
@@ -51,10 +61,11 @@ class JournalCrashTest : public CrashJournalTest {
       const bool killed = RunWithFault(mode, n, scenario.run);
       ASSERT_TRUE(faults_->Fired());
       ASSERT_EQ(killed, mode != FaultMode::kFail);
-      scenario.check(killed);
+      scenario.check(killed, operations[n - 1]);
       VerifiedDownload("after");
       ExpectDownloadsCoverTheJournal();
       Sell("Maslo");
+      EXPECT_EQ(Stored(JournalFile::kEod).substr(14), "1") << "a receipt was started since the closure";
       VerifiedDownload("later");
       ExpectDownloadsCoverTheJournal();
       ExpectEodRecordWellFormed();
@@ -72,15 +83,27 @@ class JournalCrashTest : public CrashJournalTest {
               OpenReceipt("Mlieko");
             },
             [this] { CloseReceipt(); },
-            [this](bool) {
-              ExpectReceiptNumberOneOf({1, 2});
+            [this](bool killed, const SeenOperation& fault) {
+              // Only a process that died, or lost the number's own write,
+              // may keep the number of the receipt before.
+              if (killed || Concerns(fault, "kstr_jrn_rec.txt")) {
+                ExpectReceiptNumberOneOf({1, 2});
+              } else {
+                ExpectReceiptNumberOneOf({2});
+              }
               ExpectEodRecordWellFormed();
             }};
   }
   // The first receipt of the day fetches the journal from its start.
   Scenario FirstReceiptClose() {
     return {[this] { OpenReceipt("Chlieb"); }, [this] { CloseReceipt(); },
-            [this](bool) { ExpectReceiptNumberOneOf({0, 1}); }};
+            [this](bool killed, const SeenOperation& fault) {
+              if (killed || Concerns(fault, "kstr_jrn_rec.txt")) {
+                ExpectReceiptNumberOneOf({0, 1});
+              } else {
+                ExpectReceiptNumberOneOf({1});
+              }
+            }};
   }
   // Two receipts, the first downloaded; then the day is closed.
   Scenario DayClosure() {
@@ -90,9 +113,19 @@ class JournalCrashTest : public CrashJournalTest {
               Sell("Mlieko");
             },
             [this] { ZReport(); },
-            [this](bool) {
-              ExpectReceiptNumberOneOf({2, 0});
+            [this](bool killed, const SeenOperation& fault) {
               ExpectEodRecordWellFormed();
+              if (killed) {
+                ExpectReceiptNumberOneOf({2, 0});
+              } else {
+                // The day is closed unless the very write that records it failed.
+                if (!Concerns(fault, "kstr_jrn_rec.txt")) {
+                  ExpectReceiptNumberOneOf({0});
+                }
+                if (!Concerns(fault, "kstr_jrn_eod.txt")) {
+                  EXPECT_EQ(Stored(JournalFile::kEod).substr(14), "0");
+                }
+              }
               // The text journal is only ever deleted once its content is
               // kept whole in the closed day's file.
               if (faults_->TextJournalDeleted()) {
@@ -108,7 +141,8 @@ class JournalCrashTest : public CrashJournalTest {
               Sell("Mlieko");
               if (rejections > 0) server_->Inject("badjournal " + std::to_string(rejections));
             },
-            [this] { QueryContent("during"); }, [this](bool killed) { AdoptDownloadOfScenario("during", killed); }};
+            [this] { QueryContent("during"); },
+            [this](bool killed, const SeenOperation&) { AdoptDownloadOfScenario("during", killed); }};
   }
 };
 
@@ -133,6 +167,47 @@ TEST_F(JournalCrashTest, RetransferAfterRejectionSurvivesAKillAtEveryFileOperati
 }
 TEST_F(JournalCrashTest, RetransferAfterRejectionSurvivesEveryFailedFileOperation) {
   Sweep(Download(1), FaultMode::kFail);
+}
+
+// The process dies in the day closure, and again in the download that
+// recovers from it: once in the middle of fetching the journal from its
+// start, once after the text journal went into the closed day's file.
+TEST_F(JournalCrashTest, RecoveryFromAKilledDayClosureSurvivesASecondKill) {
+  const Scenario closure = DayClosure();
+  const std::vector<SeenOperation> closureOperations = CountOperations(closure.prepare, closure.run);
+  std::vector<int> firstKills = {6};
+  for (std::size_t i = 0; i < closureOperations.size(); ++i) {
+    if (closureOperations[i].name == "kstr_jrn_eod.txt.new") {
+      firstKills.push_back(static_cast<int>(i) + 1);
+      break;
+    }
+  }
+  ASSERT_EQ(firstKills.size(), 2u);
+
+  for (int first : firstKills) {
+    const auto killedClosure = [&] {
+      NewWorld();
+      closure.prepare();
+      ASSERT_TRUE(RunWithFault(FaultMode::kKill, first, closure.run));
+    };
+    killedClosure();
+    faults_->Arm(FaultMode::kCount);
+    ASSERT_EQ(QueryContent("after"), 0);
+    const int recoveryOperations = faults_->Count();
+    ASSERT_GT(recoveryOperations, 0);
+
+    for (int second = 1; second <= recoveryOperations; ++second) {
+      SCOPED_TRACE("killed at closure operation " + std::to_string(first) + ", then at recovery operation " +
+                   std::to_string(second));
+      killedClosure();
+      ASSERT_TRUE(RunWithFault(FaultMode::kKill, second, [this] { QueryContent("after"); }));
+      AdoptDownloadOfScenario("after", true);
+      VerifiedDownload("final");
+      ExpectDownloadsCoverTheJournal();
+      ExpectEodRecordWellFormed();
+      if (HasFailure()) return;
+    }
+  }
 }
 
 }  // namespace
