@@ -258,6 +258,13 @@ class FiscalPrinter {
   int32_t Unsupported(const char* tag, int32_t* result, const char* format, ...) KESTREL_PRINTF(4, 5);
   // A null text argument reads as "".
   static const char* Text(const char* text) { return text ? text : ""; }
+  // A refund line (kind 2) or the sale line that takes one back (kind 0),
+  // logged under tag: the refund and the refund void differ in nothing else.
+  int32_t RefundLine(const char* tag, int lineKind, const char* description, int64_t amount, int32_t quantity,
+                     int32_t vatInfo, int64_t unitAmount, const char* unitName, int32_t* result);
+  // Training mode on or off, asked first so that the printer is told only
+  // when it is in the other mode.
+  int32_t SwitchTraining(const char* tag, bool on, int32_t* result);
 
   // ---- Receipt identifier and pending VAT table ----
   // Exist from OpenService to CloseService; empty text when absent.

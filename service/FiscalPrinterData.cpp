@@ -202,23 +202,15 @@ int32_t FiscalPrinter::GetVatEntry(int32_t vatId, int32_t optArgs, int32_t* vatR
 }
 
 int32_t FiscalPrinter::BeginTraining(int32_t* result) {
-  BusyGuard busy;
-  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::BeginTraining", result);
-  Log::Instance().Write("FiscalPrinter::BeginTraining", "%s", "");
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
-
-  Messaging& messaging = Messaging::Instance();
-  bool active = false;
-  const int asked = messaging.AskTrainingModeActive(active);
-  if (asked != kSuccess) return Finish(QueryFailure(asked), result, nullptr, true);
-  return Finish(active ? kSuccess : messaging.TrainingMode(true), result, nullptr, true);
+  return SwitchTraining("FiscalPrinter::BeginTraining", true, result);
 }
 
-int32_t FiscalPrinter::EndTraining(int32_t* result) {
+int32_t FiscalPrinter::EndTraining(int32_t* result) { return SwitchTraining("FiscalPrinter::EndTraining", false, result); }
+
+int32_t FiscalPrinter::SwitchTraining(const char* tag, bool on, int32_t* result) {
   BusyGuard busy;
-  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::EndTraining", result);
-  Log::Instance().Write("FiscalPrinter::EndTraining", "%s", "");
+  if (busy.ReEntered()) return AnswerReEntered(tag, result);
+  Log::Instance().Write(tag, "%s", "");
   if (!CheckDevice()) return Finish(-1, result, nullptr, false);
   if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
 
@@ -226,7 +218,7 @@ int32_t FiscalPrinter::EndTraining(int32_t* result) {
   bool active = false;
   const int asked = messaging.AskTrainingModeActive(active);
   if (asked != kSuccess) return Finish(QueryFailure(asked), result, nullptr, true);
-  return Finish(active ? messaging.TrainingMode(false) : kSuccess, result, nullptr, true);
+  return Finish(active == on ? kSuccess : messaging.TrainingMode(on), result, nullptr, true);
 }
 
 int32_t FiscalPrinter::ResetPrinter(int32_t* result) {
