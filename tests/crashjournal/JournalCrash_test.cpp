@@ -133,12 +133,16 @@ class JournalCrashTest : public CrashJournalTest {
               }
             }};
   }
-  // Two receipts, the first downloaded; then the application downloads.
+  // Two receipts, the first downloaded, and an X report, whose journal
+  // blocks only a download fetches; then the application downloads.
   Scenario Download(int rejections) {
     return {[this, rejections] {
               Sell("Chlieb");
               VerifiedDownload("before");
               Sell("Mlieko");
+              int32_t r = -1;
+              fp_->PrintXReport(&r);
+              ASSERT_EQ(r, 0);
               if (rejections > 0) server_->Inject("badjournal " + std::to_string(rejections));
             },
             [this] { QueryContent("during"); },
@@ -152,6 +156,10 @@ TEST_F(JournalCrashTest, ReceiptCloseSurvivesATornWrite) { Sweep(ReceiptClose(),
 
 TEST_F(JournalCrashTest, FirstReceiptOfTheDaySurvivesAKillAtEveryFileOperation) {
   Sweep(FirstReceiptClose(), FaultMode::kKill);
+}
+
+TEST_F(JournalCrashTest, FirstReceiptOfTheDaySurvivesEveryFailedFileOperation) {
+  Sweep(FirstReceiptClose(), FaultMode::kFail);
 }
 
 TEST_F(JournalCrashTest, DayClosureSurvivesAKillAtEveryFileOperation) { Sweep(DayClosure(), FaultMode::kKill); }
@@ -168,6 +176,7 @@ TEST_F(JournalCrashTest, RetransferAfterRejectionSurvivesAKillAtEveryFileOperati
 TEST_F(JournalCrashTest, RetransferAfterRejectionSurvivesEveryFailedFileOperation) {
   Sweep(Download(1), FaultMode::kFail);
 }
+TEST_F(JournalCrashTest, RetransferAfterRejectionSurvivesATornWrite) { Sweep(Download(1), FaultMode::kTear); }
 
 // The process dies in the day closure, and again in the download that
 // recovers from it: once in the middle of fetching the journal from its
