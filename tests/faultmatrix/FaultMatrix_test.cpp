@@ -1,0 +1,370 @@
+// Every command class against every line fault of the virtual printer. Each
+// cell runs on a fresh printer and fresh process-wide objects: it sets the
+// class up, aims the fault at the class's own command, calls the method and
+// checks the result, the error text, the receipt afterwards, the waiting the
+// protocol allows, and that the next download saves exactly the printer's
+// journal. Each test prints its rows of the matrix.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/faultmatrix/MatrixCell.h"
+#include "tools/Texts.h"
+
+namespace kestrel::testing {
+namespace {
+
+constexpr int32_t kDataZReport = 7;  // FPTR_GD_Z_REPORT, read from the operating data
+
+// What the exchange of the aimed command comes to. A long operation that
+// never ends is carried out by the printer all the same; a switched-off
+// printer misses every command of the call, not only the aimed one.
+enum class Outcome { kDone, kNoReply, kLongTimeout, kOff, kInvalid, kBusy, kCover, kPaperOut, kNearEnd };
+
+struct LineFault {
+  const char* name;
+  const char* line;  // "%s" stands for the aimed command; null: switched off
+  Outcome outcome;   // what the exchange gives the command
+  bool needsCommandPacket;  // long operations start from a command packet only
+};
+
+const LineFault kFaults[] = {
+    {"none", "", Outcome::kDone, false},
+    {"no reply", "noreply 3 %s", Outcome::kNoReply, false},
+    {"reply on 2nd", "noreply 1 %s", Outcome::kDone, false},
+    {"reply on 3rd", "noreply 2 %s", Outcome::kDone, false},
+    {"bad CRC", "badcrc 1 %s", Outcome::kDone, false},
+    {"bad CRC x3", "badcrc 3 %s", Outcome::kInvalid, false},
+    {"split reply", "split 4 5 1 %s", Outcome::kDone, false},
+    {"noise first", "noise 9 1 %s", Outcome::kDone, false},
+    {"sequence 31", "seqerror 1 %s", Outcome::kDone, false},
+    {"long, 3 polls", "long 3 %s", Outcome::kDone, true},
+    {"long, 400 polls", "long 400 %s", Outcome::kLongTimeout, true},
+    {"busy 12", "busy 1 %s", Outcome::kBusy, false},
+    {"51 cover open", "error 1 %s", Outcome::kCover, false},
+    {"51 paper out", "error 3 %s", Outcome::kPaperOut, false},
+    {"51 near end", "error 6 %s", Outcome::kNearEnd, false},
+    {"off, then on", nullptr, Outcome::kOff, false},
+};
+
+// What the application sees from a failed exchange (the transport and the
+// reply-code mapping), before any class decides more.
+struct Expected {
+  int32_t result = 0;
+  int32_t extended = 0;
+  std::string text;  // windows-1250
+};
+
+Expected FromExchange(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::kNoReply:
+    case Outcome::kLongTimeout:
+    case Outcome::kOff: return {kTimeout, 0, text::kTextNoReply};
+    case Outcome::kInvalid: return {kFailure, 0, text::kTextInvalidReply};
+    case Outcome::kBusy: return {kBusy, 0, text::kTextBusy};
+    case Outcome::kCover: return {kExtended, kCoverOpen, text::kTextPrinterError};
+    case Outcome::kPaperOut: return {kExtended, kReceiptEmpty, text::kTextPrinterError};
+    default: return {};  // near end counts as done, and its text is emptied
+  }
+}
+
+// A failed receipt command cancels the receipt unless it got no answer or
+// the operator can mend the fault (cover, paper) and the call be repeated.
+bool Cancels(Outcome outcome) {
+  return outcome == Outcome::kInvalid || outcome == Outcome::kBusy;
+}
+
+struct CommandClass {
+  const char* name;
+  const char* command;  // the command the fault is aimed at
+  int timeout;          // its reply time-out in seconds
+  int worstSeconds;     // every exchange of the method timing out three times
+  bool receipt;         // the method works in an open receipt
+  std::function<bool(MatrixCell&)> setUp;
+  std::function<int32_t(MatrixCell&)> call;
+  std::function<Expected(Outcome)> expect;
+  std::function<bool(Outcome)> receiptOpenAfter;  // only for receipt classes
+  bool offAimable = true;  // switching off before the call reaches the command
+};
+
+int32_t Begin(MatrixCell& cell) {
+  int32_t r = -1;
+  cell.Fp().BeginFiscalReceipt(true, &r);
+  return r;
+}
+int32_t Item(MatrixCell& cell, const char* name = "Chlieb") {
+  int32_t r = -1;
+  cell.Fp().PrintRecItem(name, 15000, 10000, 1, 15000, "", &r);
+  return r;
+}
+int32_t Total(MatrixCell& cell) {
+  int32_t r = -1;
+  cell.Fp().PrintRecTotal(15000, 1000000, "1", &r);  // pays 100,00 for any receipt here
+  return r;
+}
+int32_t End(MatrixCell& cell) {
+  int32_t r = -1;
+  cell.Fp().EndFiscalReceipt(false, &r);
+  return r;
+}
+int32_t Download(MatrixCell& cell, const std::string& name) {
+  int32_t r = -1;
+  cell.Fp().QueryContent(cell.Target(name).c_str(), "", "", &r);
+  return r;
+}
+// Helpers answer false instead of asserting: a cell that fails must not
+// stop the cells after it.
+bool SellOne(MatrixCell& cell) {
+  EXPECT_EQ(Begin(cell), 0);
+  EXPECT_EQ(Item(cell), 0);
+  EXPECT_EQ(Total(cell), 0);
+  const int32_t r = End(cell);
+  EXPECT_EQ(r, 0);
+  return r == 0;
+}
+
+// Finishes whatever the printer really has open (a failed call may have
+// been carried out all the same): a line, the payment, the close.
+void FinishReceipt(MatrixCell& cell) {
+  int32_t state = Messaging::Instance().GetFiscalPrinterState(true);
+  if (state == kPrinterStateFiscalReceipt) {
+    EXPECT_EQ(Item(cell, "Mlieko"), 0);
+    state = kPrinterStateFiscalReceiptTotal;
+  }
+  if (state == kPrinterStateFiscalReceiptTotal) {
+    EXPECT_EQ(Total(cell), 0) << "paying";
+  }
+  EXPECT_EQ(End(cell), 0) << "closing";
+}
+
+std::vector<CommandClass> Classes() {
+  const auto plain = [](Outcome o) { return FromExchange(o); };
+  const auto openUnlessCancelled = [](Outcome o) { return !Cancels(o); };
+  return {
+      {"status query", "S08", 4, 12, false, [](MatrixCell&) { return true; },
+       [](MatrixCell& cell) {
+         int32_t r = -1;
+         int32_t opt = 0;
+         std::string data;
+         cell.Fp().GetData(kDataZReport, &opt, &data, &r);
+         return r;
+       },
+       // The printer's 51 with the paper near its end counts as done, but the
+       // reply it came with carries no data, so the query still fails.
+       [](Outcome o) { return o == Outcome::kNearEnd ? Expected{kFailure, 0, ""} : FromExchange(o); }, nullptr},
+      {"receipt line", "P03", 4, 12, true, [](MatrixCell& cell) { return Begin(cell) == 0; },
+       [](MatrixCell& cell) { return Item(cell); }, plain, openUnlessCancelled},
+      {"payment", "P09", 4, 3 + 12 + 12 + 12 + 12, true,
+       [](MatrixCell& cell) { return Begin(cell) == 0 && Item(cell) == 0; },
+       [](MatrixCell& cell) { return Total(cell); },
+       // A 51 with the paper near its end counts as paid, though this printer
+       // took no payment: the total that follows is refused, and cancels.
+       [](Outcome o) {
+         return o == Outcome::kNearEnd ? Expected{kExtended, kFiscalTotalsError, text::kTextAmountDue}
+                                       : FromExchange(o);
+       },
+       [](Outcome o) { return !Cancels(o) && o != Outcome::kNearEnd; }},
+      {"close", "P12", 5, 3 + 3 + 15 + 3, true,
+       [](MatrixCell& cell) { return Begin(cell) == 0 && Item(cell) == 0 && Total(cell) == 0; },
+       [](MatrixCell& cell) { return End(cell); },
+       // An unreadable reply to a close the printer carried out: the cancel
+       // that follows finds no receipt, and its text is what stays.
+       [](Outcome o) { return o == Outcome::kInvalid ? Expected{kFailure, 0, text::kTextNoDocument} : FromExchange(o); },
+       [](Outcome o) {
+         return o == Outcome::kNoReply || o == Outcome::kOff || o == Outcome::kCover || o == Outcome::kPaperOut ||
+                o == Outcome::kNearEnd;
+       }},
+      {"X report", "P15", 10, 3 + 3 + 30, false, [](MatrixCell&) { return true; },
+       [](MatrixCell& cell) {
+         int32_t r = -1;
+         cell.Fp().PrintXReport(&r);
+         return r;
+       },
+       plain, nullptr},
+      // The close succeeded; a transfer that breaks off is made up by the
+      // next download, so the method reports success.
+      {"journal transfer", "S04", 1, 3 + 3 + 15 + 3 + 3, true,
+       [](MatrixCell& cell) { return Begin(cell) == 0 && Item(cell) == 0 && Total(cell) == 0; },
+       [](MatrixCell& cell) { return End(cell); },
+       [](Outcome) { return Expected{}; }, [](Outcome) { return false; }, false},
+      // A check that the printer does not confirm, for whatever reason it
+      // answers, fetches the whole journal again and checks once more; only
+      // silence ends the download, and the files wait for the next one.
+      {"journal download", "S10", 4, 3 + 12 + 3 + 12, false, [](MatrixCell& cell) { return SellOne(cell); },
+       [](MatrixCell& cell) { return Download(cell, "cell"); },
+       [](Outcome o) {
+         if (o == Outcome::kOff) return Expected{kFailure, 0, text::kTextNoReply};  // the fetch before the check fails
+         return o == Outcome::kNoReply || o == Outcome::kLongTimeout ? FromExchange(o) : Expected{};
+       },
+       nullptr},
+  };
+}
+
+struct Row {
+  std::string fault;
+  int32_t result = 0;
+  int32_t extended = 0;
+  std::string text;
+  std::string after;
+  bool journalOk = false;
+  bool refetched = false;
+  double waited = 0;
+};
+
+// The protocol's bound on the waiting of one cell, in seconds.
+double Bound(const CommandClass& c, const LineFault& f) {
+  const double slack = 2.0;  // replies that come take a poll or two each
+  const std::string line = f.line != nullptr ? f.line : "";
+  if (f.line == nullptr) return c.worstSeconds + slack;
+  if (line.rfind("noreply 1", 0) == 0) return c.timeout + slack;
+  if (line.rfind("noreply 2", 0) == 0) return 2.0 * c.timeout + slack;
+  if (line.rfind("noreply 3", 0) == 0) return 3.0 * c.timeout + slack;
+  // 120 polls a second apart per attempt, each poll with 2 s to answer.
+  if (line.rfind("long 400", 0) == 0) return 3.0 * 120 * (1 + 2) + slack;
+  if (line.rfind("long 3", 0) == 0) return 4.0 + slack;
+  return slack;
+}
+
+std::string Aimed(const LineFault& f, const char* command) {
+  std::string line = f.line;
+  const std::size_t at = line.find("%s");
+  if (at != std::string::npos) line.replace(at, 2, command);
+  return line;
+}
+
+std::string Describe(MatrixCell& cell, const CommandClass& c) {
+  if (!c.receipt) return "idle";
+  return cell.PrinterReceiptOpen() ? "receipt open" : "receipt closed";
+}
+
+// Runs one cell; fills the row and checks it against the expectation.
+void RunCell(const CommandClass& c, const LineFault& f, Row& row) {
+  SCOPED_TRACE(std::string(c.name) + " / " + f.name);
+  row.fault = f.name;
+  if (f.needsCommandPacket && c.command == std::string("S04")) {
+    row.after = "n/a";  // S04 is no command packet
+    row.journalOk = true;
+    return;
+  }
+  if (f.line == nullptr && !c.offAimable) {
+    row.after = "n/a";  // off would hit the close, not the transfer
+    row.journalOk = true;
+    return;
+  }
+  MatrixCell cell;
+  if (!cell.Started() || !c.setUp(cell)) {
+    ADD_FAILURE() << "set-up failed";
+    return;
+  }
+
+  if (f.line == nullptr) {
+    ASSERT_EQ(cell.Inject("off"), "ok");
+  } else if (*f.line != '\0') {
+    ASSERT_EQ(cell.Inject(Aimed(f, c.command)), "ok");
+  }
+  const int aimedBefore = cell.Requests(c.command);
+  SimulatedTime::Reset();
+  const int32_t returned = c.call(cell);
+  row.waited = SimulatedTime::Seconds();
+  row.result = cell.Number(opos::pidx::kResultCode);
+  row.extended = cell.Number(opos::pidx::kResultCodeExtended);
+  row.text = cell.ErrorString();
+  if (f.line == nullptr) {
+    ASSERT_EQ(cell.Inject("on"), "ok");
+  }
+  row.after = Describe(cell, c);
+
+  const Expected expected = c.expect(f.outcome);
+  EXPECT_EQ(row.result, expected.result);
+  EXPECT_EQ(row.extended, expected.extended);
+  EXPECT_EQ(returned, expected.extended != 0 ? expected.extended : expected.result);
+  EXPECT_EQ(row.text, expected.text);
+  EXPECT_LE(row.waited, Bound(c, f));
+  EXPECT_LE(row.waited, c.worstSeconds + 3.0 * 120 * (1 + 2));
+  if (f.line != nullptr && *f.line != '\0') {
+    EXPECT_GT(cell.Requests(c.command), aimedBefore) << "the fault never met its command";
+    EXPECT_EQ(cell.Inject("clear"), "ok");
+  }
+  if (c.receiptOpenAfter) {
+    EXPECT_EQ(cell.PrinterReceiptOpen(), c.receiptOpenAfter(f.outcome));
+  }
+
+  // The next operations proceed: the open receipt is finished (or a new one
+  // sold), and downloads save exactly what the printer journalled.
+  std::vector<std::string> saved;
+  if (returned == kSuccess && c.command == std::string("S10")) saved.push_back("cell");
+  if (c.receipt) {
+    FinishReceipt(cell);
+  } else if (c.command == std::string("S10")) {
+    EXPECT_EQ(Download(cell, "again"), 0) << "the same call once the line is sound";
+    saved.push_back("again");
+  } else {
+    EXPECT_EQ(c.call(cell), 0) << "the same call once the line is sound";
+  }
+  SellOne(cell);
+  EXPECT_EQ(Download(cell, "after"), 0) << Tools::Cp1250ToUtf8(cell.ErrorString());
+  saved.push_back("after");
+  EXPECT_FALSE(cell.TmpExists(JournalFile::kTmpText));
+  EXPECT_FALSE(cell.TmpExists(JournalFile::kTmpBinary));
+  // A check the printer refused fetches the whole journal again from its
+  // start: from that file on the files hold all of it, the ones before a
+  // part again. So some run of the last files must be the whole journal.
+  for (std::size_t first = 0; first < saved.size() && !row.journalOk; ++first) {
+    std::string text;
+    std::string binary;
+    for (std::size_t i = first; i < saved.size(); ++i) {
+      text += ReadWholeFile(cell.Target(saved[i]) + ".txt");
+      binary += ReadWholeFile(cell.Target(saved[i]) + ".bin");
+    }
+    row.journalOk = !text.empty() && text == cell.PrinterJournal(1) && binary == cell.PrinterJournal(2);
+    row.refetched = row.journalOk && first > 0;
+  }
+  EXPECT_TRUE(row.journalOk) << "printer journal " << cell.PrinterJournal(1).size() << "+"
+                             << cell.PrinterJournal(2).size() << " bytes";
+}
+
+// Pads UTF-8 text to a width in characters, not bytes.
+std::string Padded(const std::string& utf8, std::size_t width) {
+  std::size_t chars = 0;
+  for (char ch : utf8) chars += (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+  return utf8 + std::string(chars < width ? width - chars : 0, ' ');
+}
+
+void PrintRows(const CommandClass& c, const std::vector<Row>& rows) {
+  std::printf("\n%-17s| %-16s| %6s | %8s | %-36s| %-15s| %-7s| %s\n", "class", "fault", "result", "extended",
+              "error text", "state after", "journal", "simulated wait");
+  for (const Row& row : rows) {
+    std::printf("%-17s| %-16s| %6d | %8d | %s| %-15s| %-7s| %.1f s\n", c.name, row.fault.c_str(), row.result,
+                row.extended, Padded(Tools::Cp1250ToUtf8(row.text), 36).c_str(), row.after.c_str(),
+                row.refetched ? "whole" : row.journalOk ? "ok" : "BAD", row.waited);
+  }
+  std::fflush(stdout);
+}
+
+void RunClass(const char* name) {
+  for (const CommandClass& c : Classes()) {
+    if (std::string(c.name) != name) continue;
+    std::vector<Row> rows;
+    for (const LineFault& f : kFaults) {
+      rows.emplace_back();
+      RunCell(c, f, rows.back());
+    }
+    PrintRows(c, rows);
+    return;
+  }
+  FAIL() << "no class " << name;
+}
+
+TEST(FaultMatrix, StatusQuery) { RunClass("status query"); }
+TEST(FaultMatrix, ReceiptLine) { RunClass("receipt line"); }
+TEST(FaultMatrix, Payment) { RunClass("payment"); }
+TEST(FaultMatrix, Close) { RunClass("close"); }
+TEST(FaultMatrix, XReport) { RunClass("X report"); }
+TEST(FaultMatrix, JournalTransfer) { RunClass("journal transfer"); }
+TEST(FaultMatrix, JournalDownload) { RunClass("journal download"); }
+
+}  // namespace
+}  // namespace kestrel::testing
