@@ -150,9 +150,7 @@ class CrashJournalTest : public ::testing::Test {
     Saved(name);
   }
   // Records a download found complete on disk.
-  void Saved(const std::string& name) {
-    downloads_.push_back({Target(name), Confirmed()});
-  }
+  void Saved(const std::string& name) { downloads_.push_back({Target(name), Confirmed()}); }
 
   // ---- the printer ----
   // The text and binary data of the printer's blocks [from, to).
@@ -204,7 +202,6 @@ class CrashJournalTest : public ::testing::Test {
     if (text && binary) {
       downloads_.push_back({Target(name), confirmedAtFault_});
     } else if (text || binary) {
-      halfSaved_ = true;
       EXPECT_TRUE(killed) << "a failed save left only one half of " << name;
     }
   }
@@ -241,7 +238,6 @@ class CrashJournalTest : public ::testing::Test {
   std::unique_ptr<FiscalPrinter> fp_;
   std::vector<SavedDownload> downloads_;
   std::size_t confirmedAtFault_ = 0;
-  bool halfSaved_ = false;
 };
 
 }  // namespace kestrel::testing

@@ -57,8 +57,7 @@ class FileFaults {
   static std::string Describe(const SeenOperation& seen);
 
  private:
-  static int Hook(file_hook::FileOperation operation, const std::string& path, const void* bytes,
-                  std::size_t length);
+  static int Hook(file_hook::FileOperation operation, const std::string& path, const void* bytes, std::size_t length);
   int Decide(file_hook::FileOperation operation, const std::string& path, const void* bytes, std::size_t length);
 
   std::string scope_;
@@ -106,12 +105,13 @@ inline std::string FileFaults::Describe(const SeenOperation& seen) {
 }
 
 inline int FileFaults::Hook(file_hook::FileOperation operation, const std::string& path, const void* bytes,
-                     std::size_t length) {
-  return file_faults_detail::g_active != nullptr ? file_faults_detail::g_active->Decide(operation, path, bytes, length) : 0;
+                            std::size_t length) {
+  return file_faults_detail::g_active != nullptr ? file_faults_detail::g_active->Decide(operation, path, bytes, length)
+                                                 : 0;
 }
 
 inline int FileFaults::Decide(file_hook::FileOperation operation, const std::string& path, const void* bytes,
-                       std::size_t length) {
+                              std::size_t length) {
   const std::string name = file_faults_detail::BaseName(path);
   if (path.compare(0, scope_.size(), scope_) != 0 || name.compare(0, 9, "kstr_log_") == 0) return 0;
   seen_.push_back({operation, name, length});

@@ -25,7 +25,9 @@ std::string AsEodContent(const std::string& text) {
 }
 
 // True when the operation touches the file or its staged copy.
-bool Concerns(const SeenOperation& seen, const std::string& name) { return seen.name.compare(0, name.size(), name) == 0; }
+bool Concerns(const SeenOperation& seen, const std::string& name) {
+  return seen.name.compare(0, name.size(), name) == 0;
+}
 
 bool Writes(const SeenOperation& seen) {
   return (seen.operation == FileOperation::kAppend || seen.operation == FileOperation::kWrite) && seen.length >= 2;
