@@ -9,6 +9,9 @@
 namespace kestrel::emulator {
 namespace {
 
+// The mechanical status a 51 comes with when the paper runs low.
+constexpr int kStatusPaperNearEnd = 6;
+
 bool HasHexLetter(const std::string& frame) {
   for (std::size_t i = frame.size() - 4; i < frame.size(); ++i) {
     if (frame[i] >= 'A' && frame[i] <= 'F') return true;
@@ -121,7 +124,11 @@ Transmission Device::Exchange(const std::string& frame) {
         note = "reply";
         break;
       case FaultKind::kError:
-        out.record = printer_.AnswerOnly(request, 51);
+        // Paper near its end stops nothing: the printer carries the command
+        // out and answers 51 only so that the host asks for its status. Any
+        // other status means the command was not done.
+        out.record = fault.a == kStatusPaperNearEnd ? printer_.ExchangeWithWarning(frame, 51)
+                                                    : printer_.AnswerOnly(request, 51);
         printer_.OverrideStatus(fault.a, 1);
         note = "error";
         break;

@@ -88,6 +88,18 @@ ExchangeRecord Printer::AnswerOnly(const Request& request, int replyCode, std::v
   return Respond(request, std::string(), replyCode, std::move(fields), false);
 }
 
+ExchangeRecord Printer::ExchangeWithWarning(const std::string& frame, int replyCode) {
+  ExchangeRecord record = Exchange(frame);
+  if (!record.answered || record.replyCode != 0) return record;
+  const bool remembered = !lastReplyFrame_.empty() && lastReplyFrame_ == record.replyFrame;
+  record.replyCode = replyCode;
+  record.replyFrame = BuildReply(record.request.code.size() == 3 ? record.request.code : std::string("???"),
+                                 lastDigit_, replyCode, record.replyFields);
+  // A resend of the request gets the warning again, not a different reply.
+  if (remembered) lastReplyFrame_ = record.replyFrame;
+  return record;
+}
+
 ExchangeRecord Printer::SequenceError(const Request& request) {
   ExchangeRecord record;
   record.parsed = true;

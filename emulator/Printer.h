@@ -49,6 +49,10 @@ class Printer {
   // Answers a request with the given code without carrying it out (faults);
   // the reply still takes the printer's next sequence digit.
   ExchangeRecord AnswerOnly(const Request& request, int replyCode, std::vector<std::string> fields = {});
+  // Carries the request out and, when it succeeded, answers with replyCode
+  // instead of 0, keeping the reply's fields (a warning the host must ask
+  // about, such as 51 while the paper runs low).
+  ExchangeRecord ExchangeWithWarning(const std::string& requestFrame, int replyCode);
   // Answers 31 without carrying the request out; the reply carries the last
   // digit used, so the host's resend comes with the expected one.
   ExchangeRecord SequenceError(const Request& request);

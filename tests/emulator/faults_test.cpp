@@ -96,7 +96,7 @@ TEST(EmulatorFaults, ReplyCodeFaultsAnswerWithoutCarryingTheCommandOut) {
       {"seqerror", "P02", 31, false},
       {"reply P02 65", "P02", 65, false},
       {"reply P03 44", "P02", 0, true},  // meant for another command
-      {"error 6", "P02", 51, false},
+      {"error 3", "P02", 51, false},
   };
   for (const CodeCase& c : cases) {
     Device device(FixedOptions());
@@ -106,6 +106,16 @@ TEST(EmulatorFaults, ReplyCodeFaultsAnswerWithoutCarryingTheCommandOut) {
     EXPECT_EQ(host.Send(c.code, fields).code, c.expected) << c.fault;
     EXPECT_EQ(device.Core().ReceiptOpen(), c.carriedOut) << c.fault;
   }
+}
+
+TEST(EmulatorFaults, PaperNearItsEndAnswers51ButCarriesTheCommandOut) {
+  Device device(FixedOptions());
+  Host host(device);
+  ASSERT_EQ(device.Command("error 6 P02"), "ok");
+  const auto reply = host.Start();
+  EXPECT_EQ(reply.code, 51);
+  EXPECT_TRUE(device.Core().ReceiptOpen());
+  EXPECT_EQ(host.Send("S09").Field(0), "6");
 }
 
 TEST(EmulatorFaults, PrinterErrorGivesItsStatusToTheFollowingStatusRequestOnly) {

@@ -152,21 +152,13 @@ std::vector<CommandClass> Classes() {
          cell.Fp().GetData(kDataZReport, &opt, &data, &r);
          return r;
        },
-       // The printer's 51 with the paper near its end counts as done, but the
-       // reply it came with carries no data, so the query still fails.
-       [](Outcome o) { return o == Outcome::kNearEnd ? Expected{kFailure, 0, ""} : FromExchange(o); }, nullptr},
+       plain, nullptr},
       {"receipt line", "P03", 4, 12, true, [](MatrixCell& cell) { return Begin(cell) == 0; },
        [](MatrixCell& cell) { return Item(cell); }, plain, openUnlessCancelled},
       {"payment", "P09", 4, 3 + 12 + 12 + 12 + 12, true,
        [](MatrixCell& cell) { return Begin(cell) == 0 && Item(cell) == 0; },
        [](MatrixCell& cell) { return Total(cell); },
-       // A 51 with the paper near its end counts as paid, though this printer
-       // took no payment: the total that follows is refused, and cancels.
-       [](Outcome o) {
-         return o == Outcome::kNearEnd ? Expected{kExtended, kFiscalTotalsError, text::kTextAmountDue}
-                                       : FromExchange(o);
-       },
-       [](Outcome o) { return !Cancels(o) && o != Outcome::kNearEnd; }},
+       plain, openUnlessCancelled},
       {"close", "P12", 5, 3 + 3 + 15 + 3, true,
        [](MatrixCell& cell) { return Begin(cell) == 0 && Item(cell) == 0 && Total(cell) == 0; },
        [](MatrixCell& cell) { return End(cell); },
@@ -174,8 +166,7 @@ std::vector<CommandClass> Classes() {
        // that follows finds no receipt, and its text is what stays.
        [](Outcome o) { return o == Outcome::kInvalid ? Expected{kFailure, 0, text::kTextNoDocument} : FromExchange(o); },
        [](Outcome o) {
-         return o == Outcome::kNoReply || o == Outcome::kOff || o == Outcome::kCover || o == Outcome::kPaperOut ||
-                o == Outcome::kNearEnd;
+         return o == Outcome::kNoReply || o == Outcome::kOff || o == Outcome::kCover || o == Outcome::kPaperOut;
        }},
       {"X report", "P15", 10, 3 + 3 + 30, false, [](MatrixCell&) { return true; },
        [](MatrixCell& cell) {
