@@ -157,7 +157,7 @@ class PtyPrinterError : public PtyEndToEnd, public ::testing::WithParamInterface
 
 TEST_P(PtyPrinterError, StatusRequestDecides) {
   Inject("error " + std::to_string(GetParam().status));
-  EXPECT_EQ(Exchange("P10"), GetParam().result);
+  EXPECT_EQ(Exchange("S01"), GetParam().result);
   if (GetParam().result == kSuccess) {
     EXPECT_STREQ(m.GetErrorMessage(), "");
   } else {
