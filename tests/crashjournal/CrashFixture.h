@@ -22,6 +22,7 @@
 #include "service/FiscalPrinterConstants.h"
 #include "tests/crashjournal/FileFaults.h"
 #include "tests/support/SingletonReset.h"
+#include "tests/support/ServiceSession.h"
 #include "tests/support/TestProfile.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
@@ -80,12 +81,8 @@ class CrashJournalTest : public ::testing::Test {
     fp_.reset();
     SingletonReset::All();
     fp_ = std::make_unique<FiscalPrinter>();
-    int32_t r = -1;
-    fp_->OpenService("FiscalPrinter", "Kestrel", nullptr, &r);
-    ASSERT_EQ(r, 0);
-    fp_->ClaimDevice(0, &r);
-    ASSERT_EQ(r, 0);
-    ASSERT_EQ(fp_->SetPropertyNumber(opos::pidx::kDeviceEnabled, 1), 0);
+    std::string step;
+    ASSERT_EQ(OpenClaimEnable(*fp_, &step), 0) << step;
   }
 
   // Runs a scenario with the fault armed; true when the process died in it.

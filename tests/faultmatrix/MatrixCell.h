@@ -22,6 +22,7 @@
 #include "service/FiscalPrinter.h"
 #include "service/FiscalPrinterConstants.h"
 #include "tests/support/SingletonReset.h"
+#include "tests/support/ServiceSession.h"
 #include "tests/support/TestProfile.h"
 #include "tools/Clock.h"
 #include "tools/Results.h"
@@ -70,12 +71,8 @@ class MatrixCell {
     started_ = server_->Start(&why) == 0;
     EXPECT_TRUE(started_) << why;
     if (!started_) return;
-    int32_t r = -1;
-    fp_.OpenService("FiscalPrinter", "Kestrel", nullptr, &r);
-    EXPECT_EQ(r, 0);
-    fp_.ClaimDevice(0, &r);
-    EXPECT_EQ(r, 0);
-    EXPECT_EQ(fp_.SetPropertyNumber(opos::pidx::kDeviceEnabled, 1), 0);
+    std::string step;
+    EXPECT_EQ(OpenClaimEnable(fp_, &step), 0) << step;
   }
   ~MatrixCell() {
     int32_t r = 0;

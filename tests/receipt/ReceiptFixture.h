@@ -16,6 +16,7 @@
 #include "service/FiscalPrinter.h"
 #include "service/FiscalPrinterConstants.h"
 #include "tests/support/SingletonReset.h"
+#include "tests/support/ServiceSession.h"
 #include "tests/support/TestProfile.h"
 #include "tools/Tools.h"
 
@@ -131,12 +132,8 @@ class ReceiptTest : public ::testing::Test {
     profile_.Set("DisplayItemDisabled", setup.displayItemDisabled ? "1" : "0");
     printer_ = std::make_unique<VirtualPrinter>(link, setup.firmware);
     ASSERT_TRUE(printer_->Serving());
-    int32_t r = -1;
-    fp_.OpenService("FiscalPrinter", "Kestrel", nullptr, &r);
-    ASSERT_EQ(r, 0);
-    fp_.ClaimDevice(0, &r);
-    ASSERT_EQ(r, 0);
-    ASSERT_EQ(fp_.SetPropertyNumber(opos::pidx::kDeviceEnabled, 1), 0);
+    std::string step;
+    ASSERT_EQ(OpenClaimEnable(fp_, &step), 0) << step;
     printer_->ForgetRecords();
   }
 

@@ -19,6 +19,7 @@
 #include "service/FiscalPrinter.h"
 #include "service/FiscalPrinterConstants.h"
 #include "tests/support/SingletonReset.h"
+#include "tests/support/ServiceSession.h"
 #include "tests/support/TestProfile.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
@@ -96,12 +97,8 @@ class ReportsTest : public ::testing::Test {
     options.printer.slipStation = slipStation;
     server_ = std::make_unique<emulator::PtyServer>(options);
     ASSERT_EQ(server_->Start(), 0);
-    int32_t r = -1;
-    fp_.OpenService("FiscalPrinter", "Kestrel", nullptr, &r);
-    ASSERT_EQ(r, 0);
-    fp_.ClaimDevice(0, &r);
-    ASSERT_EQ(r, 0);
-    ASSERT_EQ(fp_.SetPropertyNumber(opos::pidx::kDeviceEnabled, 1), 0);
+    std::string step;
+    ASSERT_EQ(OpenClaimEnable(fp_, &step), 0) << step;
     Forget();
   }
 
