@@ -1,3 +1,4 @@
+#include <ostream>
 #include <string>
 
 #include "tests/log/LogFixture.h"
@@ -13,6 +14,8 @@ struct SettingCase {
   bool enabled;
   bool debug;
 };
+// Named, not dumped as bytes: the struct's padding would be read uninitialised.
+void PrintTo(const SettingCase& c, std::ostream* os) { *os << c.name << "=" << c.value; }
 
 class LogSettingTest : public LogTest, public ::testing::WithParamInterface<SettingCase> {};
 
@@ -68,6 +71,9 @@ struct RetentionCase {
   int age;              // days before today; negative is in the future
   bool deleted;
 };
+void PrintTo(const RetentionCase& c, std::ostream* os) {
+  *os << "LogDays " << (c.logDays != nullptr ? c.logDays : "absent") << ", age " << c.age;
+}
 
 class LogRetentionTest : public LogTest, public ::testing::WithParamInterface<RetentionCase> {};
 

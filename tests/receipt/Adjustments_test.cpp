@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ struct SignCase {
   const char* command;
   Fields expected;
 };
+void PrintTo(const SignCase& c, std::ostream* os) { *os << c.name; }
 
 class AdjustmentSignTest : public ReceiptTest, public ::testing::WithParamInterface<SignCase> {};
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <ostream>
 #include <string>
 
 #include "protocol/AmountText.h"
@@ -14,6 +15,7 @@ struct AmountCase {
   double value;
   const char* text;
 };
+void PrintTo(const AmountCase& c, std::ostream* os) { *os << c.text; }
 
 class AmountTextTest : public ::testing::TestWithParam<AmountCase> {};
 
@@ -61,6 +63,7 @@ struct DescriptionCase {
   std::size_t length;
   std::size_t sentLength;
 };
+void PrintTo(const DescriptionCase& c, std::ostream* os) { *os << c.length; }
 
 class DescriptionTextTest : public ::testing::TestWithParam<DescriptionCase> {};
 

@@ -3,6 +3,7 @@
 // simple invoices, voids and the state machine.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,10 @@ struct CancelCase {
   int reported;
   bool cancelled;
 };
+// Named, not dumped as bytes: the struct's padding would be read uninitialised.
+void PrintTo(const CancelCase& c, std::ostream* os) {
+  *os << (c.v7Protocol ? "v7 " : "") << c.fault;
+}
 
 class CancelOnFailureTest : public ReceiptTest, public ::testing::WithParamInterface<CancelCase> {
  protected:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,8 @@ struct ItemCase {
   const char* unit;
   Fields expected;  // kind, unit, VAT, quantity, unit price
 };
+// Named, not dumped as bytes: the struct's padding would be read uninitialised.
+void PrintTo(const ItemCase& c, std::ostream* os) { *os << "kind " << c.kind << ", " << c.price << " x " << c.quantity; }
 
 class ItemFieldsTest : public CommandTest, public ::testing::WithParamInterface<ItemCase> {};
 
@@ -194,6 +197,7 @@ struct InvoiceCase {
   const char* command;
   Fields expected;
 };
+void PrintTo(const InvoiceCase& c, std::ostream* os) { *os << c.firmware << " " << c.amount; }
 
 class InvoiceTest : public CommandTest, public ::testing::WithParamInterface<InvoiceCase> {
  protected:

@@ -1,6 +1,7 @@
 // The precondition tests: what each accepts, the code, Slovak text and log
 // line of a refusal, and that a pass clears the previous error.
 #include <functional>
+#include <ostream>
 
 #include "tests/service/ServiceFixture.h"
 
@@ -13,6 +14,10 @@ struct DeviceCase {
   const char* text;
   const char* logLine;
 };
+// Named, not dumped as bytes: the struct's padding would be read uninitialised.
+void PrintTo(const DeviceCase& c, std::ostream* os) {
+  *os << "opened " << c.opened << ", claimed " << c.claimed << ", enabled " << c.enabled;
+}
 
 class CheckDeviceTest : public ServiceTest, public ::testing::WithParamInterface<DeviceCase> {};
 
@@ -50,6 +55,8 @@ struct RangeCase {
   const char* text;    // ErrorString when refused
   const char* logLine;  // when refused
 };
+// Named, not dumped as bytes: the struct's padding would be read uninitialised.
+void PrintTo(const RangeCase& c, std::ostream* os) { *os << c.name << " " << c.value; }
 
 class ArgumentChecks : public ServiceTest, public ::testing::WithParamInterface<RangeCase> {};
 

@@ -1,5 +1,7 @@
 // The six values OpenService reads from the profile: defaults, the accepted
 // forms, and what happens to values that are empty, too long or not numbers.
+#include <ostream>
+
 #include "tests/service/ServiceFixture.h"
 
 namespace kestrel::testing {
@@ -13,6 +15,7 @@ struct ConfigCase {
   Field field;
   int32_t expected;
 };
+void PrintTo(const ConfigCase& c, std::ostream* os) { *os << c.name << "=" << (c.stored != nullptr ? c.stored : "absent"); }
 
 class ConfigReaders : public ServiceTest, public ::testing::WithParamInterface<ConfigCase> {
  protected:

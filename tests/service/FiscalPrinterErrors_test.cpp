@@ -1,5 +1,7 @@
 // SetError's derivations, the status events and their freezing, and calls
 // that come back into the service from inside an event.
+#include <ostream>
+
 #include "tests/service/ServiceFixture.h"
 
 namespace kestrel::testing {
@@ -20,6 +22,8 @@ struct Derivation {
   int32_t resultCode, extended, reported, errorLevel, state;
   const char* errorString;  // after the call
 };
+// Named, not dumped as bytes: the struct's padding would be read uninitialised.
+void PrintTo(const Derivation& d, std::ostream* os) { *os << d.name; }
 
 class SetErrorDerivations : public ServiceTest, public ::testing::WithParamInterface<Derivation> {};
 
@@ -90,6 +94,7 @@ struct StatusCase {
   std::vector<int> events;
   int32_t receiptStatus, slipStatus;
 };
+void PrintTo(const StatusCase& c, std::ostream* os) { *os << c.name; }
 
 class StatusEvents : public ServiceTest, public ::testing::WithParamInterface<StatusCase> {};
 

@@ -2,6 +2,7 @@
 // lifecycle table, the buffers owned by the object, and the methods that
 // are refused whatever the state.
 #include <functional>
+#include <ostream>
 
 #include "tests/service/ServiceFixture.h"
 
@@ -98,6 +99,10 @@ struct EnableCase {
   int32_t code;
   const char* text;  // null: ErrorString ""
 };
+// Named, not dumped as bytes: the struct's padding would be read uninitialised.
+void PrintTo(const EnableCase& c, std::ostream* os) {
+  *os << "opened " << c.opened << ", claimed " << c.claimed << ", enable " << c.value;
+}
 
 class EnableWithoutPrinter : public ServiceTest, public ::testing::WithParamInterface<EnableCase> {};
 
@@ -166,6 +171,7 @@ struct RefusedCase {
   const char* name;
   std::function<int32_t(FiscalPrinter&, int32_t*)> call;
 };
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
 
 class RefusedMethods : public ServiceTest, public ::testing::WithParamInterface<RefusedCase> {};
 

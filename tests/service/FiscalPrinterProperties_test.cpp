@@ -1,6 +1,8 @@
 // The property tables where a fault could hide: constants that differ from
 // 0, unknown indices, values computed from other objects, and the writable
 // properties with everything that must refuse a write.
+#include <ostream>
+
 #include "journal/Journal.h"
 #include "tests/service/ServiceFixture.h"
 
@@ -13,6 +15,7 @@ struct NumberCase {
   int32_t index;
   int32_t value;
 };
+void PrintTo(const NumberCase& c, std::ostream* os) { *os << "property " << c.index << " = " << c.value; }
 
 class NumberConstants : public ServiceTest, public ::testing::WithParamInterface<NumberCase> {};
 
@@ -37,6 +40,7 @@ struct StringCase {
   int32_t index;
   const char* value;
 };
+void PrintTo(const StringCase& c, std::ostream* os) { *os << "property " << c.index << " = " << c.value; }
 
 class StringConstants : public ServiceTest, public ::testing::WithParamInterface<StringCase> {};
 
@@ -109,6 +113,7 @@ struct TypeCase {
   int32_t code;
   int32_t stored;  // the property afterwards
 };
+void PrintTo(const TypeCase& c, std::ostream* os) { *os << c.name; }
 
 class TypeWrites : public ServiceTest, public ::testing::WithParamInterface<TypeCase> {};
 

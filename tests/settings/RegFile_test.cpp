@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdint>
 #include <ctime>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -43,6 +44,8 @@ struct ValueCase {
   bool found;
   std::string stored;
 };
+// Named, not dumped as bytes: the struct's padding would be read uninitialised.
+void PrintTo(const ValueCase& c, std::ostream* os) { *os << c.what; }
 
 class RegFileValueTest : public ::testing::TestWithParam<ValueCase> {};
 

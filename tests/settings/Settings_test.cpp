@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 
 #include "service/Settings.h"
@@ -39,6 +40,7 @@ struct SizeCase {
   int result;
   const char* text;
 };
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << (c.stored != nullptr ? c.stored : "absent") << " in " << c.size; }
 
 class SettingsSizeTest : public ::testing::TestWithParam<SizeCase> {};
 
