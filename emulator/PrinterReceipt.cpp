@@ -181,6 +181,8 @@ Printer::Result Printer::SubtotalAdjustment(const Fields& f) {
   Cents cents = UnitsToCents(amount);
   Cents total = ReceiptTotal();
   if (total <= 0 || total + cents < 0) return {72, {}};
+  // A surcharge may not take the receipt past its limit, as a line may not.
+  if (total + cents > kMaxReceipt) return {44, {}};
   // The adjustment is shared among the VAT groups in proportion to their
   // amounts; what rounding leaves over goes to the largest group.
   std::map<int, Cents> gross = GrossByVat();
@@ -193,7 +195,9 @@ Printer::Result Printer::SubtotalAdjustment(const Fields& f) {
   std::map<int, Cents> shares;
   for (const auto& [group, value] : gross) {
     if (value <= 0) continue;
-    shares[group] = cents * value / total;
+    // The product of two large amounts would overflow 64 bits.
+    __extension__ using Wide = __int128;
+    shares[group] = static_cast<Cents>(static_cast<Wide>(cents) * value / total);
     shared += shares[group];
   }
   shares[largest] += cents - shared;

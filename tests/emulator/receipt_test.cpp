@@ -178,6 +178,23 @@ TEST(EmulatorVat, SubtotalDiscountIsSharedAmongGroupsInProportion) {
   EXPECT_EQ(reply.fields, (std::vector<std::string>{"13,50", "A20", "7,50", "1,50", "B10", "4,09", "0,41"}));
 }
 
+TEST(EmulatorVat, SurchargeOnTheLargestReceiptIsSharedExactlyAndItsLimitHolds) {
+  // Each share is the adjustment times a group's amount over the total: near
+  // the receipt's limit that product no longer fits 64 bits.
+  Device device(FixedOptions());
+  Host host(device);
+  host.Start();
+  ASSERT_EQ(host.Sale("50.0000", "999999.9999", 1).code, 0);
+  EXPECT_EQ(host.Send("P07", {"50000000.0000"}).code, 44);  // past 99 999 999,99
+  testing::HostReply reply = host.Send("P07", {"49999999.0000"});
+  EXPECT_EQ(reply.code, 0);
+  EXPECT_EQ(reply.Field(0), "49999999,00");
+  EXPECT_EQ(host.Pay("99999999.0000").code, 0);
+  reply = host.Send("P11");
+  ASSERT_FALSE(reply.fields.empty());
+  EXPECT_EQ(reply.fields[0], "99999999,00");
+}
+
 TEST(EmulatorDay, ClosureResetsTheDayAndTheClockAsksForOneAfter24Hours) {
   std::time_t now = testing::FixedNow();
   PrinterOptions options = FixedOptions();
