@@ -98,7 +98,18 @@ bool ParseReply(const std::string& frame, Reply& out) {
 
 std::string BuildReply(const std::string& code, char sequence, int replyCode,
                        const std::vector<std::string>& fields) {
-  return Build(code, sequence, replyCode, fields);
+  // A text the printer stored from a request (a header line, say) may hold a
+  // byte that would cut the reply's frame; it goes out as a blank.
+  const auto blanked = [](std::string text) {
+    for (char& c : text) {
+      if (c == kStx || c == kEtx || c == kFs) c = ' ';
+    }
+    return text;
+  };
+  std::vector<std::string> safe;
+  safe.reserve(fields.size());
+  for (const std::string& field : fields) safe.push_back(blanked(field));
+  return Build(blanked(code), sequence, replyCode, safe);
 }
 
 std::string BuildRequest(const std::string& code, char sequence, int type,

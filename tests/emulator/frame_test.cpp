@@ -39,6 +39,14 @@ TEST(EmulatorFrame, ParseRejectsDamagedFrames) {
   EXPECT_EQ(ParseRequest(lower, request), ParseError::kNone);
 }
 
+TEST(EmulatorFrame, ReplyFieldsNeverCarryFrameBytes) {
+  // A stored text (a header line sent by a careless host) may hold them.
+  const std::string frame = BuildReply("S03", '4', 0, {"a\x02" "b\x03" "c\x1C" "d", "ok"});
+  Reply reply;
+  ASSERT_TRUE(ParseReply(frame, reply));
+  EXPECT_EQ(reply.fields, (std::vector<std::string>{"a b c d", "ok"}));
+}
+
 TEST(EmulatorFrame, AssemblerDropsNoiseJoinsPiecesAndRestartsOnStx) {
   FrameAssembler assembler;
   std::string a = BuildRequest("S01", '1', 1, {});
