@@ -258,9 +258,9 @@ class FiscalPrinter {
   int32_t Unsupported(const char* tag, int32_t* result, const char* format, ...) KESTREL_PRINTF(4, 5);
   // A null text argument reads as "".
   static const char* Text(const char* text) { return text ? text : ""; }
-  // A refund line (kind 2) or the sale line that takes one back (kind 0),
-  // logged under tag: the refund and the refund void differ in nothing else.
-  int32_t RefundLine(const char* tag, int lineKind, const char* description, int64_t amount, int32_t quantity,
+  // An item line of a kind (0 sale, 1 void, 2 refund) logged under tag: the
+  // item void, the refund and the refund void differ in nothing else.
+  int32_t ItemLineOfKind(const char* tag, int lineKind, const char* description, int64_t amount, int32_t quantity,
                      int32_t vatInfo, int64_t unitAmount, const char* unitName, int32_t* result);
   // Training mode on or off, asked first so that the printer is told only
   // when it is in the other mode.

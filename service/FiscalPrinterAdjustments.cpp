@@ -94,35 +94,16 @@ int32_t FiscalPrinter::PrintRecSubtotalAdjustVoid(int32_t adjustmentType, int64_
 int32_t FiscalPrinter::PrintRecItemRefund(const char* description, int64_t amount, int32_t quantity,
                                           int32_t vatInfo, int64_t unitAmount, const char* unitName,
                                           int32_t* result) {
-  return RefundLine("FiscalPrinter::PrintRecItemRefund", 2, description, amount, quantity, vatInfo, unitAmount,
-                    unitName, result);
+  return ItemLineOfKind("FiscalPrinter::PrintRecItemRefund", 2, description, amount, quantity, vatInfo, unitAmount,
+                        unitName, result);
 }
 
 int32_t FiscalPrinter::PrintRecItemRefundVoid(const char* description, int64_t amount, int32_t quantity,
                                               int32_t vatInfo, int64_t unitAmount, const char* unitName,
                                               int32_t* result) {
   // A sale line takes the refund back.
-  return RefundLine("FiscalPrinter::PrintRecItemRefundVoid", 0, description, amount, quantity, vatInfo, unitAmount,
-                    unitName, result);
-}
-
-int32_t FiscalPrinter::RefundLine(const char* tag, int lineKind, const char* description, int64_t amount,
-                                  int32_t quantity, int32_t vatInfo, int64_t unitAmount, const char* unitName,
-                                  int32_t* result) {
-  BusyGuard busy;
-  if (busy.ReEntered()) return AnswerReEntered(tag, result);
-  Log::Instance().Write(tag, "%s; %lld; %ld; %ld; %lld; %s", Text(description), static_cast<long long>(amount),
-                        static_cast<long>(quantity), static_cast<long>(vatInfo), static_cast<long long>(unitAmount),
-                        Text(unitName));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(-1, result, nullptr, true);
-  if (!CheckVatID(vatInfo) || !CheckCurrencyValue(amount) || !CheckCurrencyValue(unitAmount)) {
-    return Finish(-1, result, nullptr, true);
-  }
-  const int32_t code = Messaging::Instance().Item(lineKind, Text(description), amount, quantity, vatInfo, unitAmount,
-                                                  Text(unitName));
-  CancelReceiptOnFailure(code, v7Protocol_);
-  return Finish(code, result, nullptr, true);
+  return ItemLineOfKind("FiscalPrinter::PrintRecItemRefundVoid", 0, description, amount, quantity, vatInfo,
+                        unitAmount, unitName, result);
 }
 
 int32_t FiscalPrinter::PrintRecRefund(const char* description, int64_t amount, int32_t vatInfo, int32_t* result) {

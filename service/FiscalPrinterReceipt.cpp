@@ -70,18 +70,25 @@ int32_t FiscalPrinter::PrintRecItem(const char* description, int64_t price, int3
 
 int32_t FiscalPrinter::PrintRecItemVoid(const char* description, int64_t price, int32_t quantity, int32_t vatInfo,
                                         int64_t unitPrice, const char* unitName, int32_t* result) {
+  return ItemLineOfKind("FiscalPrinter::PrintRecItemVoid", 1, description, price, quantity, vatInfo, unitPrice,
+                        unitName, result);
+}
+
+int32_t FiscalPrinter::ItemLineOfKind(const char* tag, int lineKind, const char* description, int64_t amount,
+                                      int32_t quantity, int32_t vatInfo, int64_t unitAmount, const char* unitName,
+                                      int32_t* result) {
   BusyGuard busy;
-  if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecItemVoid", result);
-  Log::Instance().Write("FiscalPrinter::PrintRecItemVoid", "%s; %lld; %ld; %ld; %lld; %s", Text(description),
-                        static_cast<long long>(price), static_cast<long>(quantity), static_cast<long>(vatInfo),
-                        static_cast<long long>(unitPrice), Text(unitName));
+  if (busy.ReEntered()) return AnswerReEntered(tag, result);
+  Log::Instance().Write(tag, "%s; %lld; %ld; %ld; %lld; %s", Text(description), static_cast<long long>(amount),
+                        static_cast<long>(quantity), static_cast<long>(vatInfo), static_cast<long long>(unitAmount),
+                        Text(unitName));
   if (!CheckDevice()) return Finish(-1, result, nullptr, false);
   if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(-1, result, nullptr, true);
-  if (!CheckVatID(vatInfo) || !CheckCurrencyValue(price) || !CheckCurrencyValue(unitPrice)) {
+  if (!CheckVatID(vatInfo) || !CheckCurrencyValue(amount) || !CheckCurrencyValue(unitAmount)) {
     return Finish(-1, result, nullptr, true);
   }
-  const int32_t code =
-      Messaging::Instance().Item(1, Text(description), price, quantity, vatInfo, unitPrice, Text(unitName));
+  const int32_t code = Messaging::Instance().Item(lineKind, Text(description), amount, quantity, vatInfo, unitAmount,
+                                                  Text(unitName));
   CancelReceiptOnFailure(code, v7Protocol_);
   return Finish(code, result, nullptr, true);
 }
