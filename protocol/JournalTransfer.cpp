@@ -36,6 +36,7 @@ int Messaging::AppendJournals(bool fromStart) {
 
   std::vector<char> block(kBlockChars + 1);
   long blocks = 0;
+  bool binaryAppendFailed = false;
   while (result == kSuccess) {
     if (++blocks > kMaxBlocks) {
       Log::Instance().Write("Messaging::AppendJournals", "No end of journal after %ld blocks", kMaxBlocks);
@@ -44,13 +45,26 @@ int Messaging::AppendJournals(bool fromStart) {
     char kind[kKindChars + 1] = {};
     if (GetPacketInField(kind, sizeof(kind), 0) == kSuccess && (kind[0] == '1' || kind[0] == '2')) {
       if (GetPacketInField(block.data(), static_cast<int>(block.size()), 3) == kSuccess) {
-        Journal::Instance().AppendTmp(block.data(), std::strlen(block.data()),
-                                      kind[0] == '1' ? Journal::kText : Journal::kBinary);
+        const int file = kind[0] == '1' ? Journal::kText : Journal::kBinary;
+        if (Journal::Instance().AppendTmp(block.data(), std::strlen(block.data()), file) != kSuccess &&
+            file == Journal::kBinary) {
+          binaryAppendFailed = true;
+        }
       }
     }
     CreatePacketOut("S04", kPacketTypeJournalNext);
     ClosePacketOut();
     result = SendReceive(kJournalTimeout);
+  }
+  if (binaryAppendFailed) {
+    // The check code stops reading at a 0x1A byte, which binary records may
+    // hold, so a binary block missing behind one would go unnoticed and be
+    // confirmed. The binary file with the gap is dropped instead: the printer
+    // keeps every unconfirmed block, and the next download, refused, fetches
+    // them again from the start.
+    Log::Instance().Write("Messaging::AppendJournals", "%s", "Binary journal block not stored, file dropped");
+    Journal::Instance().DeleteTmp(Journal::kBinary);
+    return kFailure;
   }
   // The printer answers "no more journal data" (202) when it has handed out all.
   return result == kJournalEmpty ? kSuccess : kFailure;
