@@ -157,7 +157,8 @@ std::string ScriptRunner::ReadErrorString() {
 void ScriptRunner::CheckDataDirectoryOnce() {
   if (dataDirectoryChecked_) return;
   dataDirectoryChecked_ = true;
-  WarnWithoutDataDirectory(err_);
+  // Warnings only: the script may know what it does.
+  if (CheckProfileKey(err_)) WarnWithoutDataDirectory(err_);
 }
 
 }  // namespace kestrel::cli

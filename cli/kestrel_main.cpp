@@ -24,7 +24,7 @@ namespace {
 using namespace kestrel::cli;
 
 int Run(const std::string& file, bool keepGoing) {
-  WarnWithoutProfile(std::cerr);
+  if (!CheckProfileFile(std::cerr)) return kExitBadInput;
   ScriptRunner runner(std::cout, std::cerr, keepGoing);
   if (file == "-") {
     // Typed at a terminal: each line runs at once. Piped: read whole, checked first.
@@ -42,6 +42,38 @@ int Run(const std::string& file, bool keepGoing) {
   std::ostringstream script;
   script << in.rdbuf();
   return runner.RunText(script.str());
+}
+
+// The first word that is neither an option nor the value of --profile: the
+// command the user meant.
+std::string CommandWord(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (word == "--profile") {
+      ++i;
+      continue;
+    }
+    if (!word.empty() && word[0] == '-') continue;
+    return word;
+  }
+  return "";
+}
+
+// "unknown command" and the list of commands, when word names none.
+bool ReportUnknownCommand(CLI::App& app, const std::string& word) {
+  if (word.empty()) return false;
+  const auto commands = app.get_subcommands([](CLI::App*) { return true; });
+  for (const CLI::App* command : commands) {
+    if (command->check_name(word)) return false;
+  }
+  std::cerr << "kestrel: unknown command \"" << word << "\"; the commands are:\n";
+  for (const CLI::App* command : commands) {
+    std::string name = command->get_name();
+    name.resize(12, ' ');
+    std::cerr << "  " << name << command->get_description() << "\n";
+  }
+  std::cerr << "`kestrel COMMAND --help` describes one." << std::endl;
+  return true;
 }
 
 int ListMethods() {
@@ -166,6 +198,7 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
+    if (app.get_subcommands().empty() && ReportUnknownCommand(app, CommandWord(argc, argv))) return kExitBadInput;
     // Help answers 0; every other usage error is bad input.
     return app.exit(e) == 0 ? 0 : kExitBadInput;
   }

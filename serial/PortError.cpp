@@ -15,7 +15,7 @@ const char* PortFaultText(PortFault fault) {
     case PortFault::kAccessDenied:
       return "permission denied";
     case PortFault::kBusy:
-      return "port busy (another process holds it)";
+      return "port busy, held by another process";
     case PortFault::kNotSerial:
       return "not a serial device";
     case PortFault::kRateRefused:

@@ -27,7 +27,7 @@ struct PortError {
   std::string subject;     // the port name, or the Baudrate value in question
 };
 
-// The fault in a few words ("port busy (another process holds it)").
+// The fault in a few words ("port busy, held by another process").
 const char* PortFaultText(PortFault fault);
 
 // The cause in one line: the fault's words (with the Baudrate where it is
