@@ -151,16 +151,23 @@ int RunSale(const SaleOptions& options, std::ostream& out, std::ostream& err) {
     const bool negative = left[0] == '-';
     if (ParseDecimal(negative ? left.substr(1) : left, kMaxAmountUnits, leftUnits)) change = negative ? leftUnits : 0;
   }
+  // The receipt's number as the printer counts it, asked while the receipt
+  // is still open: after the close the service could only offer the number
+  // its counter file holds, which may be stale.
+  std::string number;
+  if (printer.GetData(kDataReceiptNumber, &optArgs, &number, &result) != kSuccess || number.empty() ||
+      number == "0") {
+    number.clear();
+  }
   if (session.Failed(printer.EndFiscalReceipt(false, &result), "closing the receipt")) return Abandon(session, err);
 
   out << "  " << PadRight("Total", 45) << PadLeft(FormatUnits(total), 11) << "\n"
       << "  " << PadRight("Paid", 45) << PadLeft(FormatUnits(payment), 11) << "\n"
       << "  " << PadRight("Change", 45) << PadLeft(FormatUnits(change), 11) << "\n";
-  std::string number;
-  if (printer.GetData(kDataReceiptNumber, &optArgs, &number, &result) == kSuccess && !number.empty()) {
+  if (!number.empty()) {
     out << "Receipt " << number << " printed." << std::endl;
   } else {
-    out << "Receipt printed." << std::endl;
+    out << "Receipt printed; the printer did not tell its number." << std::endl;
   }
   return 0;
 }
