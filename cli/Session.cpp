@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "cli/CancelOpen.h"
 #include "cli/Profile.h"
 #include "serial/PortError.h"
 #include "serial/RS232.h"
@@ -110,6 +111,12 @@ std::string Session::LastResult() {
 bool Session::Failed(int32_t code, const std::string& what) {
   if (code == kSuccess) return false;
   err_ << "kestrel: " << what << " failed: " << LastResult() << std::endl;
+  // A wrong state most often means a document that something else left open.
+  if (Number(opos::pidx::kResultCode) == kExtended &&
+      Number(opos::pidx::kResultCodeExtended) == kWrongState) {
+    const std::string open = DescribeOpenWork(printer_);
+    if (!open.empty()) err_ << "kestrel: " << open << std::endl;
+  }
   return true;
 }
 

@@ -1,8 +1,6 @@
 // kestrel: the command-line tool for integrators and service technicians.
 // It drives the printer through the same service object a point-of-sale
 // application uses, configured by the same profile (KESTREL_REGISTRY).
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <fstream>
@@ -13,10 +11,13 @@
 #include <vector>
 
 #include "cli/CallTable.h"
+#include "cli/CancelCommand.h"
+#include "cli/Interrupt.h"
 #include "cli/Profile.h"
 #include "cli/SaleCommand.h"
 #include "cli/ScriptRunner.h"
 #include "cli/StatusCommand.h"
+#include "cli/TerminalInput.h"
 #include "cli/TechnicianCommands.h"
 
 namespace {
@@ -28,7 +29,7 @@ int Run(const std::string& file, bool keepGoing) {
   ScriptRunner runner(std::cout, std::cerr, keepGoing);
   if (file == "-") {
     // Typed at a terminal: each line runs at once. Piped: read whole, checked first.
-    if (::isatty(STDIN_FILENO)) return runner.RunInteractive(std::cin);
+    if (InputIsTerminal()) return runner.RunInteractive(ReadTerminalLine);
     std::ostringstream script;
     script << std::cin.rdbuf();
     return runner.RunText(script.str());
@@ -168,6 +169,15 @@ int main(int argc, char** argv) {
   CLI::App* training = withDeviceClass(app.add_subcommand("training", "Switch training mode on or off"));
   training->add_option("MODE", trainingSwitch, "on or off")->required()->check(CLI::IsMember({"on", "off"}));
 
+  bool cancelNonFiscal = false;
+  CLI::App* cancel = withDeviceClass(app.add_subcommand(
+      "cancel", "End what is left open at the printer: void an unpaid receipt, close a paid one"));
+  cancel->add_flag("--non-fiscal", cancelNonFiscal,
+                   "End a non-fiscal document an earlier kestrel left open (the printer cannot tell)");
+  cancel->footer(
+      "A fiscal receipt not yet paid in full is voided; one paid in full is closed and printed, since the\n"
+      "money was taken; a non-fiscal document is ended. With nothing open it says so and exits 0.");
+
   std::string journalFile;
   CLI::App* journal = app.add_subcommand("journal", "The electronic journal");
   journal->require_subcommand(1, 1);
@@ -206,9 +216,11 @@ int main(int argc, char** argv) {
     std::cerr << "kestrel: cannot use the profile " << profile << std::endl;
     return kExitBadInput;
   }
+  if (*run || *saleCommand) WatchForInterrupts();
   if (*run) return Run(file, keepGoing);
   if (*status) return RunStatus(deviceClass, std::cout, std::cerr);
   if (*saleCommand) return RunSale(sale, std::cout, std::cerr);
+  if (*cancel) return RunCancel(target, cancelNonFiscal, std::cout, std::cerr);
   if (*methods) return ListMethods();
   if (*xReport) return RunXReport(target, std::cout, std::cerr);
   if (*zReport) return RunZReport(target, std::cout, std::cerr);
