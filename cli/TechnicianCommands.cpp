@@ -7,6 +7,7 @@
 #include "cli/CallArgs.h"
 #include "cli/CallOutput.h"
 #include "cli/ClosedDayFiles.h"
+#include "cli/JournalProgress.h"
 #include "cli/Session.h"
 #include "service/FiscalPrinterConstants.h"
 #include "tools/Results.h"
@@ -109,7 +110,12 @@ int RunZReport(const Target& target, std::ostream& out, std::ostream& err) {
   return WithSession(target, err, [&](Session& session) {
     const std::string since = ClosureStampNow();
     int32_t result = 0;
-    if (session.Failed(session.Printer().PrintZReport(&result), "the Z report (day closure)")) return kRefused;
+    int32_t code = 0;
+    {
+      JournalProgressOnTerminal progress(err);  // the day's journal follows the report
+      code = session.Printer().PrintZReport(&result);
+    }
+    if (session.Failed(code, "the Z report (day closure)")) return kRefused;
     out << "Z report printed; the day is closed." << std::endl;
     // The printer's day is closed either way: a second Z report is no remedy.
     const std::vector<std::string> unwritten = UnwrittenClosedDayFiles(since);
@@ -318,9 +324,12 @@ int RunJournalSave(const Target& target, const std::string& file, std::ostream& 
     int32_t result = 0;
     // The service hands the name to the file system byte for byte, so it goes
     // as the shell gave it, not converted to windows-1250 like printed texts.
-    if (session.Failed(session.Printer().QueryContent(base.c_str(), "", "", &result), "saving the journal")) {
-      return kRefused;
+    int32_t code = 0;
+    {
+      JournalProgressOnTerminal progress(err);
+      code = session.Printer().QueryContent(base.c_str(), "", "", &result);
     }
+    if (session.Failed(code, "saving the journal")) return kRefused;
     // The service answers 0 also when it had nothing to move into place.
     std::error_code ignored;
     const bool textSaved = fs::exists(text, ignored);
