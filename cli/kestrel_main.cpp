@@ -12,6 +12,7 @@
 
 #include "cli/CallTable.h"
 #include "cli/CancelCommand.h"
+#include "cli/DetectCommand.h"
 #include "cli/Interrupt.h"
 #include "cli/Profile.h"
 #include "cli/SaleCommand.h"
@@ -178,6 +179,18 @@ int main(int argc, char** argv) {
       "A fiscal receipt not yet paid in full is voided; one paid in full is closed and printed, since the\n"
       "money was taken; a non-fiscal document is ended. With nothing open it says so and exits 0.");
 
+  DetectOptions detect;
+  CLI::App* detectCommand = app.add_subcommand("detect", "Find the printer on the serial ports");
+  detectCommand->add_option("PORT", detect.ports, "Ports to probe (default: every serial port present)");
+  detectCommand->add_option("--write-profile", detect.writeProfile,
+                            "Write a profile (.reg) for the first printer found to this new file");
+  detectCommand->add_option("--data-directory", detect.dataDirectory,
+                            "DataDirectory of the profile written (default as in profiles/serial-port.reg)");
+  detectCommand->footer(
+      "Each port is taken as the driver takes it, without sharing: one another program holds is skipped\n"
+      "untouched. Rates are tried fastest first with a status request. Exit status: 0 a printer was\n"
+      "found, 1 none.");
+
   std::string journalFile;
   CLI::App* journal = app.add_subcommand("journal", "The electronic journal");
   journal->require_subcommand(1, 1);
@@ -221,6 +234,7 @@ int main(int argc, char** argv) {
   if (*status) return RunStatus(deviceClass, std::cout, std::cerr);
   if (*saleCommand) return RunSale(sale, std::cout, std::cerr);
   if (*cancel) return RunCancel(target, cancelNonFiscal, std::cout, std::cerr);
+  if (*detectCommand) return RunDetect(detect, std::cout, std::cerr);
   if (*methods) return ListMethods();
   if (*xReport) return RunXReport(target, std::cout, std::cerr);
   if (*zReport) return RunZReport(target, std::cout, std::cerr);
