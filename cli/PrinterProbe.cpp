@@ -169,7 +169,11 @@ ProbeResult ProbePort(const std::string& port, const ProbeOptions& options) {
     return result;
   }
   device->SetQueueSizes(kPacketBufferSize, kPacketBufferSize);
+  // The driver's time-outs; reads only ever take bytes already queued.
   LineTimeouts timeouts;
+  timeouts.readInterval = 50;
+  timeouts.readTotalMultiplier = 10;
+  timeouts.readTotalConstant = 50;
   timeouts.writeTotalMultiplier = 10;
   timeouts.writeTotalConstant = 50;
   device->SetTimeouts(timeouts);
