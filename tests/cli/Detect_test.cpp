@@ -3,8 +3,6 @@
 // holds), the held port left undisturbed, and the profile it writes working.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -19,32 +17,13 @@
 #include "cli/StatusCommand.h"
 #include "emulator/PtyServer.h"
 #include "serial/SerialDevice.h"
+#include "tests/support/PseudoTerminal.h"
 #include "tests/support/TestProfile.h"
 
 namespace kestrel::cli {
 namespace {
 
-// A pseudo-terminal the test plays the other end of.
-class Pty {
- public:
-  Pty() {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) name_ = ::ptsname(master_);
-  }
-  virtual ~Pty() {
-    if (master_ >= 0) ::close(master_);
-  }
-  const std::string& Name() const { return name_; }
-  // Whether anything was written to the port since it was made.
-  bool Heard() {
-    pollfd p{master_, POLLIN, 0};
-    return ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN) != 0;
-  }
-
- protected:
-  int master_ = -1;
-  std::string name_;
-};
+using Pty = testing::PseudoTerminal;
 
 // Random bytes, all the time, frame bytes among them.
 class NoisyPty : public Pty {

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/Interrupt.h"
 #include "tests/cli/KestrelProgram.h"
 #include "tests/cli/OnPrinter.h"
 
@@ -137,19 +136,6 @@ TEST_P(InterruptedRun, StopsAfterTheCallThenCancelAndSaleWork) {
 INSTANTIATE_TEST_SUITE_P(Signals, InterruptedRun,
                          ::testing::Values(Stop{SIGINT, 130, "SIGINT"}, Stop{SIGTERM, 143, "SIGTERM"}),
                          [](const ::testing::TestParamInfo<Stop>& p) { return std::string(p.param.name); });
-
-// The flag itself: the first request stands and gives the exit status.
-TEST(InterruptFlag, FirstRequestStandsAndGivesTheStatus) {
-  ClearInterrupt();
-  EXPECT_EQ(InterruptRequested(), 0);
-  EXPECT_EQ(InterruptExitStatus(), 0);
-  NoteInterrupt(kSignalTerminate);
-  NoteInterrupt(kSignalInterrupt);
-  EXPECT_EQ(InterruptRequested(), kSignalTerminate);
-  EXPECT_EQ(InterruptExitStatus(), 143);
-  EXPECT_STREQ(InterruptName(), "SIGTERM");
-  ClearInterrupt();
-}
 
 }  // namespace
 }  // namespace kestrel::cli

@@ -48,21 +48,11 @@ TEST(JournalProgressDisplay, RewritesOneLineOnATerminalAtMostFiveTimesASecond) {
   progress.BlockReceived(At(3, 2048));
   time.now += milliseconds(10);
   progress.TransferEnded(At(3, 2048));
+  // The shorter line blanks what the longer one left behind.
   EXPECT_EQ(out.str(),
             "\rJournal: 1 block, 100 bytes, 0 s"
             "\rJournal: 3 blocks, 2.0 kB, 1 s  "
             "\rJournal: 3 blocks, 2.0 kB, 1 s\n");
-}
-
-TEST(JournalProgressDisplay, ShorterLinesBlankWhatWasThere) {
-  std::ostringstream out;
-  FakeTime time;
-  JournalProgress progress(out, true, time.Clock());
-  progress.TransferStarted(false);
-  progress.BlockReceived(At(1, 1000));
-  time.now += milliseconds(300);
-  progress.BlockReceived(At(2, 1100));  // "1.1 kB" is shorter than "1000 bytes"
-  EXPECT_EQ(out.str(), "\rJournal: 1 block, 1000 bytes, 0 s\rJournal: 2 blocks, 1.1 kB, 0 s   ");
 }
 
 TEST(JournalProgressDisplay, QuietWhenNotATerminalOrWhenNothingCame) {

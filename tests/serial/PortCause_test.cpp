@@ -1,46 +1,27 @@
 // The causes the serial seam reports when a port cannot be used, on the real
 // POSIX device: missing, denied, held by another process, not a serial
-// device, a rate the line lacks; and how RS232 passes them to the log.
+// device, a rate the line lacks. (The tool's tests see them in the log.)
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
 
 #include "serial/PortError.h"
-#include "serial/RS232.h"
 #include "serial/SerialDevice.h"
-#include "tests/serial/SerialFixture.h"
+#include "tests/support/PseudoTerminal.h"
 #include "tests/support/TestProfile.h"
-#include "tools/Results.h"
 
 namespace kestrel::testing {
 namespace {
 
-// A pseudo-terminal: the slave's name stands in for a serial port.
-class Pty {
- public:
-  Pty() {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) name_ = ::ptsname(master_);
-  }
-  ~Pty() {
-    if (master_ >= 0) ::close(master_);
-  }
-  const std::string& Name() const { return name_; }
-
- private:
-  int master_ = -1;
-  std::string name_;
-};
+using Pty = PseudoTerminal;
 
 LineSettings Line8N1(unsigned long rate) {
   LineSettings settings;
@@ -156,41 +137,12 @@ TEST(PortCauseDenied, APortTheUserMayNotOpenIsDenied) {
 }
 
 TEST(PortCauseText, OneLineNamesThePortTheFaultAndTheSystemsWords) {
-  PortError missing = MakePortError(ENOENT, true, "/dev/ttyUSB3");
-  EXPECT_EQ(DescribePortError(missing), "/dev/ttyUSB3: no such device (No such file or directory, error 2)");
-  EXPECT_EQ(kestrel::PortCause(missing), "no such device (No such file or directory, error 2)");
-
-  PortError rate = MakePortError(EINVAL, false, "12345");
-  EXPECT_EQ(DescribePortError(rate), "the line cannot run at Baudrate 12345 (Invalid argument, error 22)");
-  PortError value;
-  value.fault = PortFault::kBadRateValue;
-  value.subject = "96OO";
-  EXPECT_EQ(DescribePortError(value), "Baudrate \"96OO\" is not a decimal number");
+  EXPECT_EQ(DescribePortError(MakePortError(ENOENT, true, "/dev/ttyUSB3")),
+            "/dev/ttyUSB3: no such device (No such file or directory, error 2)");
+  EXPECT_EQ(DescribePortError(MakePortError(EINVAL, false, "12345")),
+            "the line cannot run at Baudrate 12345 (Invalid argument, error 22)");
   // EINVAL from open() is no rate problem.
   EXPECT_EQ(ClassifySystemError(EINVAL, true), PortFault::kOther);
-}
-
-// RS232 on the platform's own device: the log carries the cause the tool shows.
-using RS232Cause = SerialFixture;
-
-TEST_F(RS232Cause, TheLogNamesWhyThePortDidNotOpen) {
-  RS232::SetDeviceFactoryForTests(nullptr);
-  const std::string port = profile.Dir() + "/ttyACM7";
-  profile.Set("Port", port);
-  RS232& rs232 = RS232::Instance();
-  EXPECT_EQ(rs232.OpenPort(), kClosed);
-  EXPECT_EQ(rs232.LastPortError().fault, PortFault::kNoDevice);
-  EXPECT_TRUE(Logged("Port NOT opened ffffffff"));
-  EXPECT_TRUE(Logged("Cause: " + port + ": no such device (No such file or directory, error 2)")) << LogText();
-
-  const std::string file = profile.Dir() + "/notatty";
-  WriteWholeFile(file, "");
-  profile.Set("Port", file);
-  EXPECT_EQ(rs232.OpenPort(), kFailure);
-  EXPECT_EQ(rs232.LastPortError().fault, PortFault::kNotSerial);
-  EXPECT_TRUE(Logged("Cause: " + file + ": not a serial device (Inappropriate ioctl for device, error 25)"))
-      << LogText();
-  EXPECT_FALSE(rs232.PortOpened(false));
 }
 
 }  // namespace
