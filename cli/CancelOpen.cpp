@@ -111,7 +111,7 @@ CancelOutcome EndLeftNonFiscal(FiscalPrinter& printer) {
 
 std::string DescribeOpenWork(FiscalPrinter& printer) {
   if (!Enabled(printer)) {
-    return "the device is not enabled, so the printer was not asked what is open; `kestrel status` tells";
+    return "the device is not enabled, so the printer was not asked; `kestrel status` shows what is open";
   }
   switch (PrinterStateNow(printer)) {
     case kPrinterStateFiscalReceipt:

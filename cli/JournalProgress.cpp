@@ -35,7 +35,7 @@ std::chrono::steady_clock::time_point JournalProgress::Now() const {
 }
 
 std::string JournalProgress::Line(const TransferProgress& progress, long seconds) {
-  return std::string("Journal") + (progress.fromStart ? " (again from the start)" : "") + ": " +
+  return std::string("Journal") + (progress.fromStart ? " (from the first block)" : "") + ": " +
          std::to_string(progress.blocks) + (progress.blocks == 1 ? " block, " : " blocks, ") + Bytes(progress.bytes) +
          ", " + std::to_string(seconds) + " s";
 }

@@ -21,7 +21,8 @@ class JournalProgress : public TransferObserver {
   void BlockReceived(const TransferProgress& progress) override;
   void TransferEnded(const TransferProgress& progress) override;
 
-  // "Journal: 12 blocks, 34.5 kB, 3 s" (with "again from the start" when so).
+  // "Journal: 12 blocks, 34.5 kB, 3 s" ("Journal (from the first block): ..."
+  // for a transfer from the start).
   static std::string Line(const TransferProgress& progress, long seconds);
 
  private:

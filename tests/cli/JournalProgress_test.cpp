@@ -33,7 +33,7 @@ TEST(JournalProgressLine, CountsBytesAndTime) {
   EXPECT_EQ(JournalProgress::Line(At(1, 600), 0), "Journal: 1 block, 600 bytes, 0 s");
   EXPECT_EQ(JournalProgress::Line(At(12, 35328), 3), "Journal: 12 blocks, 34.5 kB, 3 s");
   EXPECT_EQ(JournalProgress::Line(At(900, 5u * 1024 * 1024, true), 75),
-            "Journal (again from the start): 900 blocks, 5.0 MB, 75 s");
+            "Journal (from the first block): 900 blocks, 5.0 MB, 75 s");
 }
 
 TEST(JournalProgressDisplay, RewritesOneLineOnATerminalAtMostFiveTimesASecond) {
