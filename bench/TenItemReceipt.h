@@ -19,6 +19,7 @@ class Checkout {
   int Open();
   // One whole receipt. 0, or the first failing result (the step in *step).
   int SellTenItems(std::string* step = nullptr);
+  FiscalPrinter& Printer() { return printer_; }
 
  private:
   FiscalPrinter printer_;

@@ -1,11 +1,11 @@
 // End-to-end time of a ten-item receipt against the virtual printer at
-// 115200 baud with no think time, compared with the floor that the line and
+// 115200 baud (or --baud N) with no think time, compared with the floor that the line and
 // the host's 20 ms input polling impose on the same exchanges:
 //   floor = sum over exchanges of ceil(wire(request + reply) / 20 ms) * 20 ms
 // where wire() counts ten bits per byte. The ratio cannot be below 1; the
 // ratio to the pure wire time is printed for information.
 //
-// Usage: kestrel-bench-receipt [RECEIPTS] [--log off|on|debug]
+// Usage: kestrel-bench-receipt [RECEIPTS] [--baud N] [--log off|on|debug]
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -21,10 +21,11 @@
 
 namespace {
 
-constexpr int kBaud = 115200;
 constexpr double kPollMs = 20.0;
 
-double WireMs(std::size_t bytes) { return static_cast<double>(bytes) * 10.0 * 1000.0 / kBaud; }
+int g_baud = 115200;
+
+double WireMs(std::size_t bytes) { return static_cast<double>(bytes) * 10.0 * 1000.0 / g_baud; }
 
 struct Run {
   double measuredMs = 0;
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--log") == 0 && i + 1 < argc) {
       log = argv[++i];
+    } else if (std::strcmp(argv[i], "--baud") == 0 && i + 1 < argc) {
+      g_baud = std::atoi(argv[++i]);
     } else {
       receipts = std::max(1, std::atoi(argv[i]));
     }
@@ -56,9 +59,10 @@ int main(int argc, char** argv) {
   bench::BenchProfile profile;
   profile.Set("LogEnabled", log == "off" ? "0" : "1");
   profile.Set("LogDebug", log == "debug" ? "1" : "0");
+  profile.Set("Baudrate", std::to_string(g_baud));
   emulator::ServerOptions options;
   options.link = profile.Dir() + "/tty";
-  options.baud = kBaud;
+  options.baud = g_baud;
   options.thinkMs = 0;
   emulator::PtyServer printer(options);
   std::string error;
@@ -105,7 +109,7 @@ int main(int argc, char** argv) {
   }
   printer.Stop();
 
-  std::printf("Ten-item receipt at %d baud, think time 0, log %s, %d receipts\n", kBaud, log.c_str(), receipts);
+  std::printf("Ten-item receipt at %d baud, think time 0, log %s, %d receipts\n", g_baud, log.c_str(), receipts);
   std::printf("%-8s %10s %10s %10s %9s %8s %10s %10s\n", "receipt", "exchanges", "bytes", "measured", "floor",
               "wire", "/floor", "/wire");
   std::vector<double> toFloor, toWire;

@@ -1,27 +1,40 @@
 #include "cli/Profile.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <ostream>
 
+#include "cli/DataDirectoryCheck.h"
+#include "service/ProfileStore.h"
 #include "service/Settings.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
 namespace kestrel::cli {
 
-std::string ProfilePath() {
-  const char* path = std::getenv("KESTREL_REGISTRY");
-  return (path != nullptr && *path != '\0') ? path : "/etc/kestrel/registry.reg";
-}
+std::string ProfilePath() { return ProfileLocation(); }
 
 bool UseProfile(const std::string& path) { return ::setenv("KESTREL_REGISTRY", path.c_str(), 1) == 0; }
 
-bool WarnWithoutProfile(std::ostream& err) {
-  std::ifstream file(ProfilePath(), std::ios::binary);
-  if (file) return true;
-  err << "kestrel: warning: cannot read the profile " << ProfilePath()
-      << " (set KESTREL_REGISTRY or use --profile; see profiles/*.reg)" << std::endl;
+bool CheckProfileFile(std::ostream& err) {
+  std::string reason;
+  switch (CheckProfile("", reason)) {
+    case ProfileState::kMissing:
+      err << "kestrel: warning: cannot read the profile " << ProfilePath() << ": " << reason
+          << " (set KESTREL_REGISTRY or use --profile; see profiles/*.reg)" << std::endl;
+      return true;
+    case ProfileState::kUnusable:
+      err << "kestrel: cannot use the profile " << ProfilePath() << ": " << reason << std::endl;
+      return false;
+    default:
+      return true;
+  }
+}
+
+bool CheckProfileKey(std::ostream& err) {
+  std::string reason;
+  if (CheckProfile(Settings::Instance().ProfileKeyPath(), reason) != ProfileState::kNoKey) return true;
+  err << "kestrel: the profile " << ProfilePath() << " has " << reason << " for the device class \""
+      << Tools::Cp1250ToUtf8(Settings::Instance().DeviceClass()) << "\"" << std::endl;
   return false;
 }
 
@@ -32,10 +45,6 @@ std::string ProfileValue(const char* name) {
   return Tools::Cp1250ToUtf8(buffer);
 }
 
-void WarnWithoutDataDirectory(std::ostream& err) {
-  if (!ProfileValue("DataDirectory").empty()) return;
-  err << "kestrel: warning: the profile " << ProfilePath()
-      << " names no DataDirectory: the service keeps no log and writes no journal files" << std::endl;
-}
+void WarnWithoutDataDirectory(std::ostream& err) { WarnAboutDataDirectory(err); }
 
 }  // namespace kestrel::cli

@@ -10,11 +10,15 @@ namespace kestrel::cli {
 std::string ProfilePath();
 // Points KESTREL_REGISTRY at path (the --profile option); false on failure.
 bool UseProfile(const std::string& path);
-// Warns on err when the profile file cannot be read; false then.
-bool WarnWithoutProfile(std::ostream& err);
-// After OpenService (which fixes the device class): warns when the profile
-// names no DataDirectory, since the service then keeps no log and cannot
-// write its journal files.
+// Before OpenService. A profile that exists but cannot be read (a FIFO, a
+// directory, no permission) is refused with its reason: false. A missing
+// one only earns a warning, since a script may not need it.
+bool CheckProfileFile(std::ostream& err);
+// After OpenService (which fixes the device class): false, with the key it
+// looked for, when the profile holds no key for the device class.
+bool CheckProfileKey(std::ostream& err);
+// After OpenService: warns when DataDirectory is missing, too long, not a
+// writable directory or full (cli/DataDirectoryCheck.h).
 void WarnWithoutDataDirectory(std::ostream& err);
 // A profile value as UTF-8, empty when absent (after OpenService).
 std::string ProfileValue(const char* name);

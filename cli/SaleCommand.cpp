@@ -5,6 +5,8 @@
 
 #include "cli/Amounts.h"
 #include "cli/CallArgs.h"
+#include "cli/CancelOpen.h"
+#include "cli/Interrupt.h"
 #include "cli/ScriptLine.h"
 #include "cli/Session.h"
 #include "protocol/Messaging.h"
@@ -46,6 +48,15 @@ bool ParsePriceAndQuantity(const std::string& word, SaleItem& item) {
   if (!MultiplyUnits(item.unitPrice, item.quantity, item.price)) return false;
   item.price = RoundToCents(item.price);
   return true;
+}
+
+// After an interrupt: where the sale stopped and what is left open at the
+// printer; the exit status that tells the signal.
+int Stopped(Session& session, const char* after, std::ostream& err) {
+  const std::string open = DescribeOpenWork(session.Printer());
+  err << "kestrel: stopped by " << InterruptName() << " after " << after << "; "
+      << (open.empty() ? "nothing is left open at the printer" : open) << std::endl;
+  return InterruptExitStatus();
 }
 
 // Closes the sale after a failure: the receipt is cancelled at the printer.
@@ -120,13 +131,18 @@ int RunSale(const SaleOptions& options, std::ostream& out, std::ostream& err) {
   if (!session.Start(options.deviceClass)) return 1;
   FiscalPrinter& printer = session.Printer();
   int32_t result = 0;
+  // A signal lets the call in progress finish; the sale stops before the
+  // next one and leaves the receipt for `kestrel cancel`.
+  if (InterruptRequested()) return Stopped(session, "connecting", err);
   if (session.Failed(printer.BeginFiscalReceipt(true, &result), "opening the receipt")) return 1;
+  if (InterruptRequested()) return Stopped(session, "opening the receipt", err);
 
   for (const SaleItem& item : items) {
     const std::string description = Tools::Utf8ToCp1250(item.description);
     const int32_t code =
         printer.PrintRecItem(description.c_str(), item.price, item.quantity, item.vat, item.unitPrice, "", &result);
     if (session.Failed(code, "the item \"" + item.description + "\"")) return Abandon(session, err);
+    if (InterruptRequested()) return Stopped(session, ("the item \"" + item.description + "\"").c_str(), err);
     out << "  " << PadRight(item.description, 24) << PadLeft(FormatUnits(item.quantity), 9) << " x "
         << PadLeft(FormatUnits(item.unitPrice), 9) << PadLeft(FormatUnits(item.price), 11) << "  VAT " << item.vat
         << "\n";
@@ -136,6 +152,7 @@ int RunSale(const SaleOptions& options, std::ostream& out, std::ostream& err) {
   if (session.Failed(printer.PrintRecTotal(total, payment, type.c_str(), &result), "the payment")) {
     return Abandon(session, err);
   }
+  if (InterruptRequested()) return Stopped(session, "the payment", err);
   // The printer computes the total itself; a payment it finds short leaves
   // the receipt waiting for more.
   if (session.Number(opos::pidx::kPrinterState) != kPrinterStateFiscalReceiptEnding) {
@@ -151,17 +168,25 @@ int RunSale(const SaleOptions& options, std::ostream& out, std::ostream& err) {
     const bool negative = left[0] == '-';
     if (ParseDecimal(negative ? left.substr(1) : left, kMaxAmountUnits, leftUnits)) change = negative ? leftUnits : 0;
   }
+  // The receipt's number as the printer counts it, asked while the receipt
+  // is still open: after the close the service could only offer the number
+  // its counter file holds, which may be stale.
+  std::string number;
+  if (printer.GetData(kDataReceiptNumber, &optArgs, &number, &result) != kSuccess || number.empty() ||
+      number == "0") {
+    number.clear();
+  }
   if (session.Failed(printer.EndFiscalReceipt(false, &result), "closing the receipt")) return Abandon(session, err);
 
   out << "  " << PadRight("Total", 45) << PadLeft(FormatUnits(total), 11) << "\n"
       << "  " << PadRight("Paid", 45) << PadLeft(FormatUnits(payment), 11) << "\n"
       << "  " << PadRight("Change", 45) << PadLeft(FormatUnits(change), 11) << "\n";
-  std::string number;
-  if (printer.GetData(kDataReceiptNumber, &optArgs, &number, &result) == kSuccess && !number.empty()) {
+  if (!number.empty()) {
     out << "Receipt " << number << " printed." << std::endl;
   } else {
-    out << "Receipt printed." << std::endl;
+    out << "Receipt printed; the printer did not tell its number." << std::endl;
   }
+  if (InterruptRequested()) return Stopped(session, "closing the receipt", err);
   return 0;
 }
 

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "cli/CallOutput.h"
+#include "cli/CancelOpen.h"
+#include "cli/Interrupt.h"
 #include "cli/Profile.h"
 #include "service/FiscalPrinterConstants.h"
 #include "tools/Results.h"
@@ -83,7 +85,10 @@ int ScriptRunner::RunText(const std::string& script) {
   }
   bool anyFailed = false;
   for (PreparedCall& call : calls) {
-    if (Execute(call)) continue;
+    if (InterruptRequested()) return StopForInterrupt();
+    const bool succeeded = Execute(call);
+    if (InterruptRequested()) return StopForInterrupt();
+    if (succeeded) continue;
     anyFailed = true;
     if (!keepGoing_) return kExitCallFailed;
   }
@@ -91,10 +96,14 @@ int ScriptRunner::RunText(const std::string& script) {
 }
 
 int ScriptRunner::RunInteractive(std::istream& in) {
+  return RunInteractive([&in](std::string& line) { return static_cast<bool>(std::getline(in, line)); });
+}
+
+int ScriptRunner::RunInteractive(const std::function<bool(std::string&)>& nextLine) {
   bool anyFailed = false;
   int lineNumber = 0;
   std::string line;
-  while (std::getline(in, line)) {
+  while (!InterruptRequested() && nextLine(line)) {
     ++lineNumber;
     PreparedCall call;
     std::string error;
@@ -104,15 +113,27 @@ int ScriptRunner::RunInteractive(std::istream& in) {
       err_ << "kestrel: " << error << std::endl;
       return kExitBadInput;
     }
-    if (Execute(call)) continue;
+    const bool succeeded = Execute(call);
+    if (InterruptRequested()) return StopForInterrupt();
+    if (succeeded) continue;
     anyFailed = true;
     if (!keepGoing_) return kExitCallFailed;
   }
+  if (InterruptRequested()) return StopForInterrupt();
   return anyFailed ? kExitCallFailed : kExitOk;
+}
+
+int ScriptRunner::StopForInterrupt() {
+  err_ << "kestrel: stopped by " << InterruptName();
+  if (!lastCall_.empty()) err_ << " after " << lastCall_;
+  const std::string open = DescribeOpenWork(printer_);
+  err_ << "; " << (open.empty() ? "nothing is left open at the printer" : open) << std::endl;
+  return InterruptExitStatus();
 }
 
 bool ScriptRunner::Execute(PreparedCall& call) {
   const Method& method = *call.method;
+  lastCall_ = "line " + std::to_string(call.lineNumber) + " (" + method.name + ")";
   call.args.SetSink(&sink_);
   method.call(printer_, call.args);
 
@@ -157,7 +178,8 @@ std::string ScriptRunner::ReadErrorString() {
 void ScriptRunner::CheckDataDirectoryOnce() {
   if (dataDirectoryChecked_) return;
   dataDirectoryChecked_ = true;
-  WarnWithoutDataDirectory(err_);
+  // Warnings only: the script may know what it does.
+  if (CheckProfileKey(err_)) WarnWithoutDataDirectory(err_);
 }
 
 }  // namespace kestrel::cli

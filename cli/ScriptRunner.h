@@ -9,8 +9,11 @@
 //
 // Exit statuses: 0 every call succeeded; 1 a call failed (without keepGoing the
 // run stops there); 2 a line could not be read (bad syntax, unknown method,
-// wrong number or kind of arguments), with every such line named on err.
+// wrong number or kind of arguments), with every such line named on err;
+// 130 or 143 when SIGINT or SIGTERM stopped it after the call in progress
+// (cli/Interrupt.h), with what is left open at the printer on err.
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -53,6 +56,9 @@ class ScriptRunner {
 
   int RunText(const std::string& script);
   int RunInteractive(std::istream& in);
+  // Lines from nextLine, which answers false at the end of the input (or
+  // when an interrupt ends the wait for a line).
+  int RunInteractive(const std::function<bool(std::string&)>& nextLine);
 
   // Runs one prepared call and prints its line; true when it succeeded.
   bool Execute(PreparedCall& call);
@@ -61,11 +67,15 @@ class ScriptRunner {
   int32_t ReadNumber(int32_t index);
   std::string ReadErrorString();
   void CheckDataDirectoryOnce();
+  // After an interrupt: says where the run stopped and what is left open
+  // at the printer; the exit status that tells the signal.
+  int StopForInterrupt();
 
   std::ostream& out_;
   std::ostream& err_;
   bool keepGoing_;
   bool dataDirectoryChecked_ = false;
+  std::string lastCall_;  // "line N (Method)" of the last call made
   PrintingSink sink_;
   FiscalPrinter printer_;
 };

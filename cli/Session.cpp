@@ -2,7 +2,10 @@
 
 #include <ostream>
 
+#include "cli/CancelOpen.h"
 #include "cli/Profile.h"
+#include "serial/PortError.h"
+#include "serial/RS232.h"
 #include "service/FiscalPrinterConstants.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
@@ -43,21 +46,26 @@ Session::Session(std::ostream& err) : err_(err), sink_(err) {}
 Session::~Session() { Stop(); }
 
 bool Session::Start(const std::string& deviceClass) {
-  WarnWithoutProfile(err_);
+  if (!CheckProfileFile(err_)) return false;
   int32_t result = 0;
   printer_.OpenService(Tools::Utf8ToCp1250(deviceClass).c_str(), "Kestrel", &sink_, &result);
   opened_ = true;
+  if (!CheckProfileKey(err_)) return false;
   WarnWithoutDataDirectory(err_);
   const std::string port = ProfileValue("Port");
   if (printer_.ClaimDevice(0, &result) != kSuccess) {
-    if (port.empty()) {
-      err_ << "kestrel: the profile " << ProfilePath() << " names no Port for device class \"" << deviceClass << "\""
+    const PortError& cause = RS232::Instance().LastPortError();
+    if (cause.fault == PortFault::kNoPortName && port.size() > kMaxPortCharacters) {
+      err_ << "kestrel: the Port value " << port << " is too long: it holds at most " << kMaxPortCharacters
+           << " characters" << std::endl;
+    } else if (cause.fault == PortFault::kNoPortName || port.empty()) {
+      err_ << "kestrel: the profile " << ProfilePath() << " names no Port for device class "" << deviceClass << """
            << std::endl;
+    } else if (cause.fault == PortFault::kNone) {
+      err_ << "kestrel: cannot open the printer's port " << port << " [" << LastResult() << "]" << std::endl;
     } else {
-      err_ << "kestrel: cannot open the printer's port " << port << " (" << LastResult() << ")" << std::endl;
-      if (port.size() > kMaxPortCharacters) {
-        err_ << "kestrel: the Port value holds at most " << kMaxPortCharacters << " characters" << std::endl;
-      }
+      err_ << "kestrel: cannot open the printer's port " << port << ": " << PortCause(cause) << " [" << LastResult()
+           << "]" << std::endl;
     }
     return false;
   }
@@ -103,6 +111,12 @@ std::string Session::LastResult() {
 bool Session::Failed(int32_t code, const std::string& what) {
   if (code == kSuccess) return false;
   err_ << "kestrel: " << what << " failed: " << LastResult() << std::endl;
+  // A wrong state most often means a document that something else left open.
+  if (Number(opos::pidx::kResultCode) == kExtended &&
+      Number(opos::pidx::kResultCodeExtended) == kWrongState) {
+    const std::string open = DescribeOpenWork(printer_);
+    if (!open.empty()) err_ << "kestrel: " << open << std::endl;
+  }
   return true;
 }
 

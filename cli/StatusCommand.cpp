@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "cli/CancelOpen.h"
 #include "cli/Profile.h"
 #include "cli/Session.h"
 #include "service/FiscalPrinterConstants.h"
@@ -75,6 +76,8 @@ int RunStatus(const std::string& deviceClass, std::ostream& out, std::ostream& e
   Row(out, "State", Named(StateName(session.Number(opos::pidx::kState)), session.Number(opos::pidx::kState)));
   const int32_t printerState = session.Number(opos::pidx::kPrinterState);
   Row(out, "Printer state", Named(PrinterStateName(printerState), printerState));
+  const std::string open = DescribeOpenWork(session.Printer());
+  if (!open.empty()) Row(out, "Open", open);
 
   // Each of these asks the printer for its paper and cover status.
   const bool coverOpen = session.Number(opos::pidx::kCoverOpen) != 0;

@@ -6,6 +6,8 @@
 
 #include "cli/CallArgs.h"
 #include "cli/CallOutput.h"
+#include "cli/ClosedDayFiles.h"
+#include "cli/JournalProgress.h"
 #include "cli/Session.h"
 #include "service/FiscalPrinterConstants.h"
 #include "tools/Results.h"
@@ -105,11 +107,25 @@ int RunXReport(const Target& target, std::ostream& out, std::ostream& err) {
 }
 
 int RunZReport(const Target& target, std::ostream& out, std::ostream& err) {
-  return Simple(target, out, err, "the Z report (day closure)", "Z report printed; the day is closed.",
-                [](FiscalPrinter& printer) {
-                  int32_t result = 0;
-                  return printer.PrintZReport(&result);
-                });
+  return WithSession(target, err, [&](Session& session) {
+    const std::string since = ClosureStampNow();
+    int32_t result = 0;
+    int32_t code = 0;
+    {
+      JournalProgressOnTerminal progress(err);  // the day's journal follows the report
+      code = session.Printer().PrintZReport(&result);
+    }
+    if (session.Failed(code, "the Z report (day closure)")) return kRefused;
+    out << "Z report printed; the day is closed." << std::endl;
+    // The printer's day is closed either way: a second Z report is no remedy.
+    const std::vector<std::string> unwritten = UnwrittenClosedDayFiles(since);
+    if (!unwritten.empty()) {
+      err << "kestrel: warning: the printer closed the day, but the service could not write its closed-day files";
+      for (std::size_t i = 0; i < unwritten.size(); ++i) err << (i == 0 ? ": " : ", ") << unwritten[i];
+      err << " (see the warning about DataDirectory and the daily log)" << std::endl;
+    }
+    return kOk;
+  });
 }
 
 int RunReport(const Target& target, const std::string& from, const std::string& to, bool summary,
@@ -308,9 +324,12 @@ int RunJournalSave(const Target& target, const std::string& file, std::ostream& 
     int32_t result = 0;
     // The service hands the name to the file system byte for byte, so it goes
     // as the shell gave it, not converted to windows-1250 like printed texts.
-    if (session.Failed(session.Printer().QueryContent(base.c_str(), "", "", &result), "saving the journal")) {
-      return kRefused;
+    int32_t code = 0;
+    {
+      JournalProgressOnTerminal progress(err);
+      code = session.Printer().QueryContent(base.c_str(), "", "", &result);
     }
+    if (session.Failed(code, "saving the journal")) return kRefused;
     // The service answers 0 also when it had nothing to move into place.
     std::error_code ignored;
     const bool textSaved = fs::exists(text, ignored);

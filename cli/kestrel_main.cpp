@@ -1,8 +1,6 @@
 // kestrel: the command-line tool for integrators and service technicians.
 // It drives the printer through the same service object a point-of-sale
 // application uses, configured by the same profile (KESTREL_REGISTRY).
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <fstream>
@@ -13,10 +11,14 @@
 #include <vector>
 
 #include "cli/CallTable.h"
+#include "cli/CancelCommand.h"
+#include "cli/DetectCommand.h"
+#include "cli/Interrupt.h"
 #include "cli/Profile.h"
 #include "cli/SaleCommand.h"
 #include "cli/ScriptRunner.h"
 #include "cli/StatusCommand.h"
+#include "cli/TerminalInput.h"
 #include "cli/TechnicianCommands.h"
 
 namespace {
@@ -24,11 +26,11 @@ namespace {
 using namespace kestrel::cli;
 
 int Run(const std::string& file, bool keepGoing) {
-  WarnWithoutProfile(std::cerr);
+  if (!CheckProfileFile(std::cerr)) return kExitBadInput;
   ScriptRunner runner(std::cout, std::cerr, keepGoing);
   if (file == "-") {
     // Typed at a terminal: each line runs at once. Piped: read whole, checked first.
-    if (::isatty(STDIN_FILENO)) return runner.RunInteractive(std::cin);
+    if (InputIsTerminal()) return runner.RunInteractive(ReadTerminalLine);
     std::ostringstream script;
     script << std::cin.rdbuf();
     return runner.RunText(script.str());
@@ -42,6 +44,38 @@ int Run(const std::string& file, bool keepGoing) {
   std::ostringstream script;
   script << in.rdbuf();
   return runner.RunText(script.str());
+}
+
+// The first word that is neither an option nor the value of --profile: the
+// command the user meant.
+std::string CommandWord(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (word == "--profile") {
+      ++i;
+      continue;
+    }
+    if (!word.empty() && word[0] == '-') continue;
+    return word;
+  }
+  return "";
+}
+
+// "unknown command" and the list of commands, when word names none.
+bool ReportUnknownCommand(CLI::App& app, const std::string& word) {
+  if (word.empty()) return false;
+  const auto commands = app.get_subcommands([](CLI::App*) { return true; });
+  for (const CLI::App* command : commands) {
+    if (command->check_name(word)) return false;
+  }
+  std::cerr << "kestrel: unknown command \"" << word << "\"; the commands are:\n";
+  for (const CLI::App* command : commands) {
+    std::string name = command->get_name();
+    name.resize(12, ' ');
+    std::cerr << "  " << name << command->get_description() << "\n";
+  }
+  std::cerr << "`kestrel COMMAND --help` describes one." << std::endl;
+  return true;
 }
 
 int ListMethods() {
@@ -136,6 +170,27 @@ int main(int argc, char** argv) {
   CLI::App* training = withDeviceClass(app.add_subcommand("training", "Switch training mode on or off"));
   training->add_option("MODE", trainingSwitch, "on or off")->required()->check(CLI::IsMember({"on", "off"}));
 
+  bool cancelNonFiscal = false;
+  CLI::App* cancel = withDeviceClass(app.add_subcommand(
+      "cancel", "End what is left open at the printer: void an unpaid receipt, close a paid one"));
+  cancel->add_flag("--non-fiscal", cancelNonFiscal,
+                   "End a non-fiscal document an earlier kestrel left open (the printer cannot tell)");
+  cancel->footer(
+      "A fiscal receipt not yet paid in full is voided; one paid in full is closed and printed, since the\n"
+      "money was taken; a non-fiscal document is ended. With nothing open it says so and exits 0.");
+
+  DetectOptions detect;
+  CLI::App* detectCommand = app.add_subcommand("detect", "Find the printer on the serial ports");
+  detectCommand->add_option("PORT", detect.ports, "Ports to probe (default: every serial port present)");
+  detectCommand->add_option("--write-profile", detect.writeProfile,
+                            "Write a profile (.reg) for the first printer found to this new file");
+  detectCommand->add_option("--data-directory", detect.dataDirectory,
+                            "DataDirectory of the profile written (default as in profiles/serial-port.reg)");
+  detectCommand->footer(
+      "Each port is taken as the driver takes it, without sharing: one another program holds is skipped\n"
+      "untouched. Rates are tried fastest first with a status request. Exit status: 0 a printer was\n"
+      "found, 1 none.");
+
   std::string journalFile;
   CLI::App* journal = app.add_subcommand("journal", "The electronic journal");
   journal->require_subcommand(1, 1);
@@ -166,6 +221,7 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
+    if (app.get_subcommands().empty() && ReportUnknownCommand(app, CommandWord(argc, argv))) return kExitBadInput;
     // Help answers 0; every other usage error is bad input.
     return app.exit(e) == 0 ? 0 : kExitBadInput;
   }
@@ -173,9 +229,12 @@ int main(int argc, char** argv) {
     std::cerr << "kestrel: cannot use the profile " << profile << std::endl;
     return kExitBadInput;
   }
+  if (*run || *saleCommand) WatchForInterrupts();
   if (*run) return Run(file, keepGoing);
   if (*status) return RunStatus(deviceClass, std::cout, std::cerr);
   if (*saleCommand) return RunSale(sale, std::cout, std::cerr);
+  if (*cancel) return RunCancel(target, cancelNonFiscal, std::cout, std::cerr);
+  if (*detectCommand) return RunDetect(detect, std::cout, std::cerr);
   if (*methods) return ListMethods();
   if (*xReport) return RunXReport(target, std::cout, std::cerr);
   if (*zReport) return RunZReport(target, std::cout, std::cerr);

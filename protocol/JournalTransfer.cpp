@@ -6,6 +6,7 @@
 #include "journal/Journal.h"
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/TransferProgress.h"
 #include "tools/Results.h"
 
 namespace kestrel {
@@ -24,6 +25,7 @@ constexpr long kMaxBlocks = 100000;
 
 int Messaging::AppendJournals(bool fromStart) {
   Log::Instance().Write("Messaging::AppendJournals", "%d", fromStart ? 1 : 0);
+  TransferReport report(fromStart);
 
   if (fromStart) {
     CreatePacketOut("S04", kPacketTypeJournalFirst);
@@ -45,6 +47,7 @@ int Messaging::AppendJournals(bool fromStart) {
     char kind[kKindChars + 1] = {};
     if (GetPacketInField(kind, sizeof(kind), 0) == kSuccess && (kind[0] == '1' || kind[0] == '2')) {
       if (GetPacketInField(block.data(), static_cast<int>(block.size()), 3) == kSuccess) {
+        report.Block(std::strlen(block.data()));
         const int file = kind[0] == '1' ? Journal::kText : Journal::kBinary;
         if (Journal::Instance().AppendTmp(block.data(), std::strlen(block.data()), file) != kSuccess &&
             file == Journal::kBinary) {

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <utility>
 
 #include "log/Log.h"
@@ -69,15 +70,20 @@ int RS232::OpenPort() {
   log.Write("RS232::OpenPort", "%s", "");
   if (IsOpen()) return kSuccess;
 
+  portError_ = {};
   char port[kPortNameSize];
   if (Settings::Instance().ReadValue("Port", port, sizeof port) != kSuccess || port[0] == '\0') {
     log.Write("RS232::OpenPort", "Cannot load port file!");
+    portError_.fault = PortFault::kNoPortName;
     return kFailure;
   }
   log.Write("RS232::OpenPort", "Opening port %s...", port);
   SerialDevice& device = Device();
   if (!device.Open(port)) {
     log.Write("RS232::OpenPort", "Port NOT opened %lx", device.HandleValue());
+    PortError error = device.LastError();
+    error.subject = port;
+    NoteFailure("RS232::OpenPort", error);
     return kClosed;
   }
   log.Write("RS232::OpenPort", "Port opened %lx", device.HandleValue());
@@ -102,7 +108,13 @@ int RS232::SetParams() {
   if (Settings::Instance().ReadValue("Baudrate", baud, sizeof baud) == kSuccess && baud[0] != '\0') {
     unsigned long rate = 0;
     if (!ParseBaudRate(baud, rate)) {
+      // Refused before the line is touched: a rate of 0 or a cut number
+      // would leave a line that garbles every reply.
       log.Write("RS232::SetParams", "BaudRate: %s is not a valid rate", baud);
+      PortError error;
+      error.fault = PortFault::kBadRateValue;
+      error.subject = baud;
+      NoteFailure("RS232::SetParams", error);
       return kFailure;
     }
     log.Write("RS232::SetParams", "BaudRate: %lu", rate);
@@ -115,7 +127,12 @@ int RS232::SetParams() {
   settings.rtsEnable = false;
   settings.txContinueOnXoff = true;
   settings_ = settings;
-  if (!device.SetLineSettings(settings_)) return kFailure;
+  if (!device.SetLineSettings(settings_)) {
+    PortError error = device.LastError();
+    if (error.fault == PortFault::kRateRefused && error.subject.empty()) error.subject = std::to_string(settings_.baudRate);
+    NoteFailure("RS232::SetParams", error);
+    return kFailure;
+  }
 
   LineTimeouts timeouts;
   timeouts.readInterval = 50;
@@ -123,10 +140,17 @@ int RS232::SetParams() {
   timeouts.readTotalConstant = 50;
   timeouts.writeTotalMultiplier = 10;
   timeouts.writeTotalConstant = 50;
-  if (!device.SetTimeouts(timeouts)) return kFailure;
-
-  if (!device.SetEventMask(kEventMask)) return kFailure;
+  if (!device.SetTimeouts(timeouts) || !device.SetEventMask(kEventMask)) {
+    NoteFailure("RS232::SetParams", PortError{});
+    return kFailure;
+  }
   return kSuccess;
+}
+
+void RS232::NoteFailure(const char* tag, PortError error) {
+  if (error.fault == PortFault::kNone) error.fault = PortFault::kOther;
+  portError_ = error;
+  Log::Instance().Write(tag, "Cause: %s", DescribePortError(portError_).c_str());
 }
 
 bool RS232::PortOpened(bool reopen) {

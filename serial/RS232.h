@@ -42,6 +42,9 @@ class RS232 : public ProcessSingleton<RS232> {
 
   // The line settings last applied.
   const LineSettings& AppliedSettings() const { return settings_; }
+  // Why the last OpenPort failed (fault kNone after a successful one); the
+  // daily log names the same cause.
+  const PortError& LastPortError() const { return portError_; }
 
   // Test-only: the factory that makes the device on the next use (null
   // restores the platform's). Takes effect for an RS232 created afterwards
@@ -56,8 +59,12 @@ class RS232 : public ProcessSingleton<RS232> {
   SerialDevice& Device();
   bool IsOpen() const { return device_ && device_->IsOpen(); }
 
+  // Records and logs the cause of a failure under tag.
+  void NoteFailure(const char* tag, PortError error);
+
   std::unique_ptr<SerialDevice> device_;
   LineSettings settings_;
+  PortError portError_;
 };
 
 }  // namespace kestrel

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <memory>
 
+#include "serial/PortError.h"
+
 namespace kestrel {
 
 // The line settings record RS232 builds from zero for every SetParams.
@@ -58,6 +60,10 @@ class SerialDevice {
   // Clears a pending line error and answers the number of bytes waiting in
   // the input queue (0 when it cannot tell).
   virtual std::size_t QueuedInput() = 0;
+
+  // Why the last Open or SetLineSettings failed (fault kNone when it did not,
+  // or when the device cannot tell).
+  virtual PortError LastError() const { return {}; }
 };
 
 // The device of the platform the library was built for.

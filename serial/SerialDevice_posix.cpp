@@ -5,6 +5,7 @@
 //   CreateFileA (share mode 0)  open(O_RDWR | O_NOCTTY | O_NONBLOCK), TIOCEXCL
 //                               and flock(LOCK_EX | LOCK_NB), which also
 //                               stops root from taking a held port
+//   GetLastError                errno, kept with its cause (LastError)
 //   SetupComm                   nothing to set: the kernel sizes its queues
 //   SetCommState                termios raw 8N1, no flow control, the rate
 //                               mapped onto a speed constant (none: refused);
@@ -26,6 +27,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <string>
 
 #include "serial/SerialDevice.h"
 
@@ -72,18 +74,23 @@ class PosixSerialDevice final : public SerialDevice {
 
   bool Open(const char* name) override {
     if (fd_ >= 0) return true;
+    error_ = {};
+    name_ = name;
     int fd = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return Fail(errno, true);
     // Exclusive use, as a Win32 port opened without sharing: TIOCEXCL keeps
     // others from opening the tty, the lock also holds against root.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      const int lockError = errno;
       ::close(fd);
-      return false;
+      return Fail(lockError, true);
     }
     ::ioctl(fd, TIOCEXCL);
     fd_ = fd;
     return true;
   }
+
+  PortError LastError() const override { return error_; }
 
   bool IsOpen() const override { return fd_ >= 0; }
 
@@ -103,10 +110,16 @@ class PosixSerialDevice final : public SerialDevice {
 
   bool SetLineSettings(const LineSettings& s) override {
     if (fd_ < 0) return false;
-    speed_t speed;
-    if (!SpeedFor(s.baudRate, speed)) return false;
+    error_ = {};
     termios tio{};
-    if (::tcgetattr(fd_, &tio) != 0) return false;
+    // A file, a FIFO or another device that is no terminal answers ENOTTY.
+    if (::tcgetattr(fd_, &tio) != 0) return Fail(errno, false);
+    speed_t speed;
+    if (!SpeedFor(s.baudRate, speed)) {
+      Fail(EINVAL, false);
+      error_.subject = std::to_string(s.baudRate);
+      return false;
+    }
     ::cfmakeraw(&tio);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
 #ifdef CRTSCTS
@@ -118,8 +131,11 @@ class PosixSerialDevice final : public SerialDevice {
     tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK);
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
-    if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0) return false;
-    if (::tcsetattr(fd_, TCSANOW, &tio) != 0) return false;
+    if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0 || ::tcsetattr(fd_, TCSANOW, &tio) != 0) {
+      Fail(errno, false);
+      if (error_.fault == PortFault::kRateRefused) error_.subject = std::to_string(s.baudRate);
+      return false;
+    }
     // A pseudo-terminal has no modem lines; that is not an error.
     int dtr = TIOCM_DTR;
     int rts = TIOCM_RTS;
@@ -179,8 +195,16 @@ class PosixSerialDevice final : public SerialDevice {
   }
 
  private:
+  // Records why the device failed; always false.
+  bool Fail(int code, bool opening) {
+    error_ = MakePortError(code, opening, name_);
+    return false;
+  }
+
   int fd_ = -1;
   LineTimeouts timeouts_;
+  std::string name_;
+  PortError error_;
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "serial/SerialDevice.h"
 
@@ -15,9 +16,14 @@ class Win32SerialDevice final : public SerialDevice {
 
   bool Open(const char* name) override {
     if (handle_ != INVALID_HANDLE_VALUE) return true;
+    error_ = {};
+    name_ = name;
     handle_ = ::CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) error_ = MakePortError(static_cast<long>(::GetLastError()), true, name_);
     return handle_ != INVALID_HANDLE_VALUE;
   }
+
+  PortError LastError() const override { return error_; }
 
   bool IsOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
 
@@ -47,7 +53,11 @@ class Win32SerialDevice final : public SerialDevice {
     dcb.fRtsControl = s.rtsEnable ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
     dcb.fTXContinueOnXoff = s.txContinueOnXoff ? TRUE : FALSE;
     dcb.fAbortOnError = FALSE;
-    return ::SetCommState(handle_, &dcb) != FALSE;
+    error_ = {};
+    if (::SetCommState(handle_, &dcb)) return true;
+    error_ = MakePortError(static_cast<long>(::GetLastError()), false, name_);
+    if (error_.fault == PortFault::kRateRefused) error_.subject = std::to_string(s.baudRate);
+    return false;
   }
 
   bool SetTimeouts(const LineTimeouts& t) override {
@@ -87,6 +97,8 @@ class Win32SerialDevice final : public SerialDevice {
 
  private:
   HANDLE handle_ = INVALID_HANDLE_VALUE;
+  std::string name_;
+  PortError error_;
 };
 
 }  // namespace

@@ -13,4 +13,21 @@ namespace kestrel {
 // missing or too long. Names compare case-insensitively.
 int ReadProfileValue(const std::string& keyPath, const char* name, char* buffer, std::size_t size);
 
+// Whether the profile can serve a key, for the people who set it up.
+enum class ProfileState {
+  kUsable,
+  kMissing,   // there is no profile (no such file)
+  kUnusable,  // it exists but cannot be read: a FIFO, a directory, no permission
+  kNoKey,     // it can be read but holds no such key
+};
+
+// Where the values come from, for messages: the .reg file's path, or the
+// registry's key on Windows.
+std::string ProfileLocation();
+
+// Checks the profile; with an empty keyPath only that it can be read. The
+// reason says what is wrong in a few words ("a FIFO, not a file"), empty
+// when usable. Never waits: a FIFO is refused without being read.
+ProfileState CheckProfile(const std::string& keyPath, std::string& reason);
+
 }  // namespace kestrel

@@ -30,4 +30,18 @@ int ReadProfileValue(const std::string& keyPath, const char* name, char* buffer,
   return kSuccess;
 }
 
+std::string ProfileLocation() { return "the registry"; }
+
+ProfileState CheckProfile(const std::string& keyPath, std::string& reason) {
+  reason.clear();
+  if (keyPath.empty()) return ProfileState::kUsable;
+  HKEY key = nullptr;
+  if (RegOpenKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str(), &key) != ERROR_SUCCESS) {
+    reason = "no key [HKEY_LOCAL_MACHINE\\" + keyPath + "]";
+    return ProfileState::kNoKey;
+  }
+  RegCloseKey(key);
+  return ProfileState::kUsable;
+}
+
 }  // namespace kestrel

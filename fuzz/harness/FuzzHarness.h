@@ -168,13 +168,15 @@ class ScriptedDevice final : public SerialDevice {
 };
 
 // A scratch directory with a profile that names a port and a data
-// directory, pointed to by KESTREL_REGISTRY for the whole process; sleeps
-// return at once and the clock stands still. Made once per process; its
-// destructor (at the process's end) removes the directory.
+// directory, pointed to by KESTREL_REGISTRY; sleeps return at once and the
+// clock stands still. Made once per process; its destructor (at the
+// process's end) removes the directory. The variable and the hooks are put
+// in place again at every Get, since a test program resets them between tests.
 class Environment {
  public:
   static Environment& Get() {
     static Environment environment;
+    environment.Apply();
     return environment;
   }
   const std::string& DataDir() const { return dataDir_; }
@@ -196,7 +198,10 @@ class Environment {
         << "\"LogEnabled\"=\"1\"\r\n"
         << "\"LogDebug\"=\"1\"\r\n";
     out.close();
-    ::setenv("KESTREL_REGISTRY", profile.c_str(), 1);
+    profile_ = profile;
+  }
+  void Apply() const {
+    ::setenv("KESTREL_REGISTRY", profile_.c_str(), 1);
     clock::SetSleepHook([](int) {});
     clock::SetNowHook([]() -> std::time_t { return 1717000000; });  // a May 2024 afternoon
   }
@@ -208,6 +213,7 @@ class Environment {
 
   std::string dir_;
   std::string dataDir_;
+  std::string profile_;
 };
 
 // Removes the daily log files written so far, so that a long campaign does

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/support/BuiltPrograms.h"
 #include "tests/support/TestProfile.h"
 
 namespace kestrel::cli {
@@ -19,7 +20,7 @@ struct Outcome {
 
 // Runs the built program with the given arguments (shell words).
 Outcome RunKestrel(const std::string& arguments) {
-  const std::string command = std::string(KESTREL_BIN_DIR) + "/kestrel " + arguments + " 2>&1";
+  const std::string command = testing::BuiltProgram("kestrel") + " " + arguments + " 2>&1";
   Outcome outcome;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return outcome;

@@ -13,6 +13,7 @@
 #include "cli/TechnicianCommands.h"
 #include "emulator/PtyServer.h"
 #include "tests/support/SingletonReset.h"
+#include "tests/support/BuiltPrograms.h"
 #include "tests/support/TestProfile.h"
 
 namespace kestrel::cli {
@@ -212,7 +213,7 @@ TEST(TechnicianArguments, DatesAndVatRates) {
 }
 
 int RunProgram(const std::string& arguments, std::string& output) {
-  const std::string command = std::string(KESTREL_BIN_DIR) + "/kestrel " + arguments + " 2>&1";
+  const std::string command = testing::BuiltProgram("kestrel") + " " + arguments + " 2>&1";
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return -1;
   char buffer[4096];

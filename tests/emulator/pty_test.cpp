@@ -18,6 +18,7 @@
 
 #include "emulator/Frame.h"
 #include "emulator/PtyServer.h"
+#include "tests/support/BuiltPrograms.h"
 
 namespace kestrel::emulator {
 namespace {
@@ -129,18 +130,7 @@ TEST(EmulatorPty, ServerAnswersOnItsLinkSurvivesReopeningAndPlaysFaults) {
 }
 
 TEST(EmulatorPty, ProgramServesTakesControlLinesAndRemovesItsLinkOnTerm) {
-  // The program sits next to the test program in the build's bin folder.
-  std::string bin;
-  if (const char* env = std::getenv("KESTREL_BIN_DIR")) {
-    bin = env;
-  } else {
-    char self[4096];
-    ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(n, 0);
-    bin = std::string(self, static_cast<std::size_t>(n));
-    bin = bin.substr(0, bin.rfind('/'));
-  }
-  std::string program = bin + "/kestrel-vprinter";
+  std::string program = kestrel::testing::BuiltProgram("kestrel-vprinter");
   ASSERT_EQ(access(program.c_str(), X_OK), 0) << program;
   ScratchDir dir;
   std::string link = dir / "ttyKestrel";

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "emulator/PtyServer.h"
+#include "tests/support/BuiltPrograms.h"
 #include "tests/support/TestProfile.h"
 #include "tools/Tools.h"
 
@@ -17,9 +18,8 @@ namespace {
 class KestrelRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* bin = std::getenv("KESTREL_BIN_DIR");
-    tool_ = std::string(bin != nullptr ? bin : "") + "/kestrel";
-    if (bin == nullptr || !Tools::FileExists(tool_)) GTEST_SKIP() << "the kestrel tool is not built";
+    tool_ = BuiltProgram("kestrel");
+    ASSERT_TRUE(Tools::FileExists(tool_)) << tool_ << " is not built";
     emulator::ServerOptions options;
     options.link = profile_.Dir() + "/tty";
     server_ = std::make_unique<emulator::PtyServer>(options);

@@ -71,6 +71,9 @@ TEST_P(RS232Baud, BaudrateValueIsAppliedOrRefused) {
     EXPECT_TRUE(line->settings.empty());
     EXPECT_FALSE(line->open);
     EXPECT_TRUE(Logged(std::string("BaudRate: ") + c.value + " is not a valid rate"));
+    // The cause names the value, for the log's reader and the tool alike.
+    EXPECT_EQ(RS232::Instance().LastPortError().fault, PortFault::kBadRateValue);
+    EXPECT_TRUE(Logged(std::string("Cause: Baudrate \"") + c.value + "\" is not a decimal number"));
   }
 }
 
