@@ -1,8 +1,7 @@
 // kestrel: the command-line tool for integrators and service technicians.
 // It drives the printer through the same service object a point-of-sale
-// application uses, configured by the same profile (KESTREL_REGISTRY).
-#include <unistd.h>
-
+// application uses, configured by the same profile (the registry on Windows,
+// KESTREL_REGISTRY elsewhere).
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "cli/CallTable.h"
+#include "cli/Console.h"
 #include "cli/Profile.h"
 #include "cli/SaleCommand.h"
 #include "cli/ScriptRunner.h"
@@ -28,7 +28,7 @@ int Run(const std::string& file, bool keepGoing) {
   ScriptRunner runner(std::cout, std::cerr, keepGoing);
   if (file == "-") {
     // Typed at a terminal: each line runs at once. Piped: read whole, checked first.
-    if (::isatty(STDIN_FILENO)) return runner.RunInteractive(std::cin);
+    if (InputIsTerminal()) return runner.RunInteractive(std::cin);
     std::ostringstream script;
     script << std::cin.rdbuf();
     return runner.RunText(script.str());
@@ -53,14 +53,19 @@ int ListMethods() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{
-      "Drives the Kestrel fiscal printer through its service object.\n"
-      "The profile (.reg) is the one KESTREL_REGISTRY names, else /etc/kestrel/registry.reg.",
-      "kestrel"};
+  PrepareConsole();
+  CLI::App app{std::string("Drives the Kestrel fiscal printer through its service object.\n") + ProfileDescription(),
+               "kestrel"};
   app.require_subcommand(1, 1);
   app.fallthrough();  // --profile also after the subcommand's name
   std::string profile;
-  app.add_option("--profile", profile, "Use this profile (.reg file) instead of KESTREL_REGISTRY");
+  std::string registryView;
+  if (ProfileIsFile()) {
+    app.add_option("--profile", profile, "Use this profile (.reg file) instead of KESTREL_REGISTRY");
+  } else {
+    app.add_option("--registry-view", registryView, "Read the profile from the 32-bit or the 64-bit registry view")
+        ->check(CLI::IsMember({"32", "64"}));
+  }
 
   bool keepGoing = false;
   std::string file = "-";
@@ -163,14 +168,21 @@ int main(int argc, char** argv) {
   directIO->add_option("STRING", directString, "Text (default empty)");
   directIO->footer("Prints the data and string the command gives back.");
 
+  const std::vector<std::string> arguments = Utf8Arguments(argc, argv);
+  std::vector<const char*> pointers;
+  for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(pointers.size()), pointers.data());
   } catch (const CLI::ParseError& e) {
     // Help answers 0; every other usage error is bad input.
     return app.exit(e) == 0 ? 0 : kExitBadInput;
   }
   if (!profile.empty() && !UseProfile(profile)) {
     std::cerr << "kestrel: cannot use the profile " << profile << std::endl;
+    return kExitBadInput;
+  }
+  if (!registryView.empty() && !UseRegistryView(registryView == "32" ? 32 : 64)) {
+    std::cerr << "kestrel: cannot read the " << registryView << "-bit registry view" << std::endl;
     return kExitBadInput;
   }
   if (*run) return Run(file, keepGoing);
