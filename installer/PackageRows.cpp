@@ -102,7 +102,7 @@ std::vector<PackageRow> ComRows(Arch arch) {
     PackageRow out{0, FormattedLiteral(row.key), FormattedLiteral(row.name), FormattedLiteral(row.value)};
     out.value = Replace(out.value, FormattedLiteral(kModuleMarker), kDllFileReference);
     if (!row.hasValue) {
-      out.name = "+";  // the key is made if absent, and goes when it is empty
+      out.name = "*";  // the key is made if absent, and removed with the package
       out.value.clear();
     }
     rows.push_back(out);

@@ -29,7 +29,7 @@ std::vector<ProfileSetting> ProfileSettings();
 
 // A row of the package's Registry table: root 0 is HKEY_CLASSES_ROOT, 2 is
 // HKEY_LOCAL_MACHINE; value is a formatted text; a key-only row has the name
-// "+" and no value.
+// "*" (made on install, removed on uninstall) and no value.
 struct PackageRow {
   int root;
   std::string key;

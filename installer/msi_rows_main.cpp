@@ -1,6 +1,7 @@
 // kestrel-msi-rows: prints the installer packages' generated parts.
 //   kestrel-msi-rows x86|x64 DIRECTORY  writes the WiX include files there
 //   kestrel-msi-rows x86|x64 --rows     prints the Registry rows, as msiinfo exports them
+//   kestrel-msi-rows x86|x64 --defaults prints each profile value and what a first install writes
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -29,12 +30,16 @@ bool WriteFile(const std::string& path, const std::string& text) {
 int main(int argc, char** argv) {
   namespace in = kestrel::installer;
   if (argc != 3 || (std::strcmp(argv[1], "x86") != 0 && std::strcmp(argv[1], "x64") != 0)) {
-    std::cerr << "usage: kestrel-msi-rows x86|x64 DIRECTORY|--rows" << std::endl;
+    std::cerr << "usage: kestrel-msi-rows x86|x64 DIRECTORY|--rows|--defaults" << std::endl;
     return 2;
   }
   const Arch arch = std::strcmp(argv[1], "x64") == 0 ? Arch::kX64 : Arch::kX86;
   if (std::strcmp(argv[2], "--rows") == 0) {
     std::cout << in::RegistryRowsText(arch);
+    return std::cout.flush() ? 0 : 1;
+  }
+  if (std::strcmp(argv[2], "--defaults") == 0) {
+    for (const in::ProfileSetting& s : in::ProfileSettings()) std::cout << s.value << "\t" << s.shownDefault << "\n";
     return std::cout.flush() ? 0 : 1;
   }
   const std::string dir = argv[2];
