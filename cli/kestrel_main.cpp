@@ -34,8 +34,10 @@ int Run(const std::string& file, bool keepGoing) {
     return runner.RunText(script.str());
   }
   std::error_code ignored;
-  std::ifstream in(file, std::ios::binary);
-  if (!in || std::filesystem::is_directory(file, ignored)) {
+  // The name is UTF-8 everywhere (on Windows too, see Console.h).
+  const std::filesystem::path path = std::filesystem::u8path(file);
+  std::ifstream in(path, std::ios::binary);
+  if (!in || std::filesystem::is_directory(path, ignored)) {
     std::cerr << "kestrel: cannot read " << file << std::endl;
     return kExitBadInput;
   }
