@@ -5,10 +5,20 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "cli/Console.h"
 
 namespace kestrel::cli {
+namespace {
+
+// The console's code page belongs to the console, not to this program: it
+// is put back when the program ends.
+UINT originalOutputCodePage = 0;
+
+void RestoreConsole() { ::SetConsoleOutputCP(originalOutputCodePage); }
+
+}  // namespace
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
   int count = 0;
@@ -29,7 +39,12 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
   return arguments;
 }
 
-void PrepareConsole() { ::SetConsoleOutputCP(CP_UTF8); }
+void PrepareConsole() {
+  originalOutputCodePage = ::GetConsoleOutputCP();  // 0 without a console
+  if (originalOutputCodePage != 0 && originalOutputCodePage != CP_UTF8 && ::SetConsoleOutputCP(CP_UTF8)) {
+    std::atexit(RestoreConsole);
+  }
+}
 
 bool InputIsTerminal() { return ::_isatty(::_fileno(stdin)) != 0; }
 
