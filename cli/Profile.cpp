@@ -1,6 +1,5 @@
 #include "cli/Profile.h"
 
-#include <cstdlib>
 #include <ostream>
 
 #include "cli/DataDirectoryCheck.h"
@@ -10,10 +9,6 @@
 #include "tools/Tools.h"
 
 namespace kestrel::cli {
-
-std::string ProfilePath() { return ProfileLocation(); }
-
-bool UseProfile(const std::string& path) { return ::setenv("KESTREL_REGISTRY", path.c_str(), 1) == 0; }
 
 bool CheckProfileFile(std::ostream& err) {
   std::string reason;
@@ -34,7 +29,9 @@ bool CheckProfileKey(std::ostream& err) {
   std::string reason;
   if (CheckProfile(Settings::Instance().ProfileKeyPath(), reason) != ProfileState::kNoKey) return true;
   err << "kestrel: the profile " << ProfilePath() << " has " << reason << " for the device class \""
-      << Tools::Cp1250ToUtf8(Settings::Instance().DeviceClass()) << "\"" << std::endl;
+      << Tools::Cp1250ToUtf8(Settings::Instance().DeviceClass()) << "\"";
+  if (!ProfileIsFile()) err << " (install the package, or read the other view with --registry-view 32 or 64)";
+  err << std::endl;
   return false;
 }
 

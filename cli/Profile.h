@@ -1,15 +1,25 @@
 #pragma once
-// Where the tool finds its profile and what it tells the user about it. The
-// service reads the .reg file that KESTREL_REGISTRY names, else
-// /etc/kestrel/registry.reg; the tool follows the same rule.
+// Where the tool finds its profile and what it tells the user about it. On
+// Windows the profile is the device's registry key; elsewhere the service
+// reads the .reg file that KESTREL_REGISTRY names, else
+// /etc/kestrel/registry.reg. The tool follows the same rule
+// (Profile_posix.cpp, Profile_win32.cpp).
 #include <iosfwd>
 #include <string>
 
 namespace kestrel::cli {
 
+// The profile file, or on Windows the key and its registry view.
 std::string ProfilePath();
+// One line for --help: where the profile comes from.
+const char* ProfileDescription();
+// True where the profile is a file that --profile may name.
+bool ProfileIsFile();
 // Points KESTREL_REGISTRY at path (the --profile option); false on failure.
 bool UseProfile(const std::string& path);
+// Windows: read the profile from the 32-bit or 64-bit registry view (the
+// --registry-view option); false where there is no registry.
+bool UseRegistryView(int bits);
 // Before OpenService. A profile that exists but cannot be read (a FIFO, a
 // directory, no permission) is refused with its reason: false. A missing
 // one only earns a warning, since a script may not need it.

@@ -1,6 +1,7 @@
 // kestrel: the command-line tool for integrators and service technicians.
 // It drives the printer through the same service object a point-of-sale
-// application uses, configured by the same profile (KESTREL_REGISTRY).
+// application uses, configured by the same profile (the registry on Windows,
+// KESTREL_REGISTRY elsewhere).
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include "cli/CancelCommand.h"
 #include "cli/DetectCommand.h"
 #include "cli/Interrupt.h"
+#include "cli/Console.h"
 #include "cli/Profile.h"
 #include "cli/SaleCommand.h"
 #include "cli/ScriptRunner.h"
@@ -36,8 +38,10 @@ int Run(const std::string& file, bool keepGoing) {
     return runner.RunText(script.str());
   }
   std::error_code ignored;
-  std::ifstream in(file, std::ios::binary);
-  if (!in || std::filesystem::is_directory(file, ignored)) {
+  // The name is UTF-8 everywhere (on Windows too, see Console.h).
+  const std::filesystem::path path = std::filesystem::u8path(file);
+  std::ifstream in(path, std::ios::binary);
+  if (!in || std::filesystem::is_directory(path, ignored)) {
     std::cerr << "kestrel: cannot read " << file << std::endl;
     return kExitBadInput;
   }
@@ -87,14 +91,19 @@ int ListMethods() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{
-      "Drives the Kestrel fiscal printer through its service object.\n"
-      "The profile (.reg) is the one KESTREL_REGISTRY names, else /etc/kestrel/registry.reg.",
-      "kestrel"};
+  PrepareConsole();
+  CLI::App app{std::string("Drives the Kestrel fiscal printer through its service object.\n") + ProfileDescription(),
+               "kestrel"};
   app.require_subcommand(1, 1);
   app.fallthrough();  // --profile also after the subcommand's name
   std::string profile;
-  app.add_option("--profile", profile, "Use this profile (.reg file) instead of KESTREL_REGISTRY");
+  std::string registryView;
+  if (ProfileIsFile()) {
+    app.add_option("--profile", profile, "Use this profile (.reg file) instead of KESTREL_REGISTRY");
+  } else {
+    app.add_option("--registry-view", registryView, "Read the profile from the 32-bit or the 64-bit registry view")
+        ->check(CLI::IsMember({"32", "64"}));
+  }
 
   bool keepGoing = false;
   std::string file = "-";
@@ -218,8 +227,11 @@ int main(int argc, char** argv) {
   directIO->add_option("STRING", directString, "Text (default empty)");
   directIO->footer("Prints the data and string the command gives back.");
 
+  const std::vector<std::string> arguments = Utf8Arguments(argc, argv);
+  std::vector<const char*> pointers;
+  for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(pointers.size()), pointers.data());
   } catch (const CLI::ParseError& e) {
     if (app.get_subcommands().empty() && ReportUnknownCommand(app, CommandWord(argc, argv))) return kExitBadInput;
     // Help answers 0; every other usage error is bad input.
@@ -230,6 +242,10 @@ int main(int argc, char** argv) {
     return kExitBadInput;
   }
   if (*run || *saleCommand) WatchForInterrupts();
+  if (!registryView.empty() && !UseRegistryView(registryView == "32" ? 32 : 64)) {
+    std::cerr << "kestrel: cannot read the " << registryView << "-bit registry view" << std::endl;
+    return kExitBadInput;
+  }
   if (*run) return Run(file, keepGoing);
   if (*status) return RunStatus(deviceClass, std::cout, std::cerr);
   if (*saleCommand) return RunSale(sale, std::cout, std::cerr);

@@ -3,70 +3,44 @@
 #include <string>
 #include <vector>
 
-#include "server/Identifiers.h"
+#include "server/RegistrationTable.h"
 #include "server/ServerModule.h"
 #include "server/TypeLibrary.h"
 
 namespace kestrel::server {
 namespace {
 
-std::wstring GuidText(REFGUID guid) {
-  wchar_t text[40] = {};
-  ::StringFromGUID2(guid, text, 40);
-  return text;
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return std::wstring();
+  int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0) ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
+  return wide;
 }
 
-// One value to write: below key, the named value (empty name = the key's
-// default value; no value at all = the key alone).
-struct Entry {
-  std::wstring key;
-  std::wstring name;
-  std::wstring value;
-  bool hasValue;
-};
-
-std::vector<Entry> Entries(const std::wstring& modulePath) {
-  const std::wstring clsid = GuidText(CLSID_FiscalPrinter);
-  const std::wstring libid = GuidText(LIBID_ZB_KSTRLib);
-  const std::wstring classKey = L"CLSID\\" + clsid;
-  const std::wstring appIdKey = std::wstring(L"AppID\\") + kAppId;
-  const std::wstring moduleAppIdKey = std::wstring(L"AppID\\") + kModuleName;
-  const std::wstring progId = kProgId;
-  const std::wstring independent = kVersionIndependentProgId;
-  return {
-      {appIdKey, L"", kAppName, true},
-      {moduleAppIdKey, L"AppID", kAppId, true},
-      {progId, L"", kClassName, true},
-      {progId + L"\\CLSID", L"", clsid, true},
-      {independent, L"", kClassName, true},
-      {independent + L"\\CLSID", L"", clsid, true},
-      {independent + L"\\CurVer", L"", progId, true},
-      {classKey, L"", kClassName, true},
-      {classKey, L"AppID", kAppId, true},
-      {classKey + L"\\ProgID", L"", progId, true},
-      {classKey + L"\\VersionIndependentProgID", L"", independent, true},
-      {classKey + L"\\Programmable", L"", L"", false},
-      {classKey + L"\\InprocServer32", L"", modulePath, true},
-      {classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment", true},
-      {classKey + L"\\TypeLib", L"", libid, true},
-  };
+std::string Utf8(const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  int length =
+      ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+  if (length > 0) {
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], length, nullptr, nullptr);
+  }
+  return utf8;
 }
 
-// The keys whose whole trees unregistration removes.
-std::vector<std::wstring> OwnKeys() {
-  return {L"CLSID\\" + GuidText(CLSID_FiscalPrinter), kProgId, kVersionIndependentProgId,
-          std::wstring(L"AppID\\") + kAppId, std::wstring(L"AppID\\") + kModuleName};
-}
-
-LONG Write(const Entry& entry) {
+LONG Write(const RegistrationRow& row) {
   HKEY key = nullptr;
-  LONG rc = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, entry.key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+  const std::wstring keyName = Wide(row.key);
+  LONG rc = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, keyName.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                               nullptr, &key, nullptr);
   if (rc != ERROR_SUCCESS) return rc;
-  if (entry.hasValue) {
-    DWORD bytes = static_cast<DWORD>((entry.value.size() + 1) * sizeof(wchar_t));
-    rc = ::RegSetValueExW(key, entry.name.empty() ? nullptr : entry.name.c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(entry.value.c_str()), bytes);
+  if (row.hasValue) {
+    const std::wstring name = Wide(row.name);
+    const std::wstring value = Wide(row.value);
+    DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    rc = ::RegSetValueExW(key, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(value.c_str()), bytes);
   }
   ::RegCloseKey(key);
   return rc;
@@ -77,17 +51,16 @@ SYSKIND OwnSysKind() { return sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32; }
 }  // namespace
 
 HRESULT RegisterServer() {
-  std::wstring path = ModulePath();
+  const std::wstring path = ModulePath();
   if (path.empty()) return SELFREG_E_CLASS;
 
+  // A DLL whose type library does not load would be registered in vain.
   ITypeLib* library = nullptr;
   if (FAILED(LoadOwnTypeLibrary(&library))) return SELFREG_E_TYPELIB;
-  HRESULT hr = ::RegisterTypeLib(library, &path[0], nullptr);
   library->Release();
-  if (FAILED(hr)) return SELFREG_E_TYPELIB;
 
-  for (const Entry& entry : Entries(path)) {
-    if (Write(entry) != ERROR_SUCCESS) {
+  for (const RegistrationRow& row : RegistrationRows(Utf8(path), sizeof(void*) == 8 ? 64 : 32)) {
+    if (Write(row) != ERROR_SUCCESS) {
       UnregisterServer();  // leave nothing half written
       return SELFREG_E_CLASS;
     }
@@ -97,11 +70,13 @@ HRESULT RegisterServer() {
 
 HRESULT UnregisterServer() {
   HRESULT result = S_OK;
-  for (const std::wstring& key : OwnKeys()) {
-    LONG rc = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+  for (const std::string& key : OwnKeyTrees()) {
+    LONG rc = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, Wide(key).c_str());
     if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) result = SELFREG_E_CLASS;
   }
-  // A library that was never registered is not an error either.
+  // The system's own unregistration removes this word size's entry of the
+  // library and its interface, and the library's keys once no other word
+  // size is registered. A library that was never registered is no error.
   HRESULT hr = ::UnRegisterTypeLib(LIBID_ZB_KSTRLib, kTypeLibMajor, kTypeLibMinor, LANG_NEUTRAL, OwnSysKind());
   if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED && result == S_OK) {
     result = SELFREG_E_TYPELIB;

@@ -30,4 +30,12 @@ std::string ProfileLocation();
 // when usable. Never waits: a FIFO is refused without being read.
 ProfileState CheckProfile(const std::string& keyPath, std::string& reason);
 
+// Windows keeps a 32-bit and a 64-bit view of the registry; a program reads
+// its own unless told otherwise. bits 32 or 64 selects that view for every
+// later read, 0 the program's own. False where the store has no views (the
+// profile file), and for any other number.
+bool SelectProfileView(int bits);
+// The view the profile is read from: 32 or 64; 0 where there are no views.
+int ProfileViewBits();
+
 }  // namespace kestrel

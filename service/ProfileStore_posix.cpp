@@ -86,6 +86,10 @@ void ReportProblems(const std::string& path, const RegFile& file) {
 
 }  // namespace
 
+bool SelectProfileView(int bits) { return bits == 0; }
+
+int ProfileViewBits() { return 0; }
+
 int ReadProfileValue(const std::string& keyPath, const char* name, char* buffer, std::size_t size) {
   if (buffer == nullptr || size == 0) return kFailure;
   std::memset(buffer, 0, size);

@@ -1,5 +1,7 @@
 #pragma once
 // The closed set of result numbers used throughout the service.
+#include <cstddef>
+
 namespace kestrel {
 
 constexpr int kSuccess = 0;
@@ -29,5 +31,14 @@ constexpr int kJournalDownloadRequired = 302;
 constexpr int kFiscalMemoryNearlyFull = 303;
 constexpr int kCallService = 304;
 constexpr int kReceiptPaperNearEnd = 305;
+
+// Every number above with its UnifiedPOS name (empty for the printer's own
+// 302 to 305) and what it means, in ascending order.
+struct ResultName {
+  int code;
+  const char* name;
+  const char* meaning;
+};
+const ResultName* ResultNameTable(std::size_t* count);
 
 }  // namespace kestrel

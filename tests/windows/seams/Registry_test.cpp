@@ -54,4 +54,46 @@ TEST(RegistryStore, SettingsReadTheDeviceClassKey) {
   EXPECT_STREQ("COM5", buffer);
 }
 
+// A 32-bit service object's profile lives in the 32-bit view; the tool
+// reads either view on request. The test writes its own key in the 32-bit
+// view only and removes it again.
+class RegistryViews : public ::testing::Test {
+ protected:
+  static constexpr char kViewKey[] = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\KestrelViewTest\\ZB_Tarnel.COM";
+  void SetUp() override {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kViewKey, 0, nullptr, 0,
+                                               KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExA(key, "Port", 0, REG_SZ, reinterpret_cast<const BYTE*>("COM32"), 6));
+    ::RegCloseKey(key);
+  }
+  void TearDown() override {
+    kestrel::SelectProfileView(0);
+    ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kViewKey, KEY_WOW64_32KEY, 0);
+  }
+  static bool Reads(const char* expected) {
+    char buffer[16];
+    const int rc = kestrel::ReadProfileValue(kViewKey, "Port", buffer, sizeof buffer);
+    return expected == nullptr ? rc == kestrel::kFailure : rc == kestrel::kSuccess && std::string(buffer) == expected;
+  }
+};
+
+TEST_F(RegistryViews, TheChosenViewIsReadAndNoOther) {
+  ASSERT_EQ(8u, sizeof(void*)) << "these tests run as a 64-bit program";
+  EXPECT_EQ(64, kestrel::ProfileViewBits());
+  EXPECT_TRUE(Reads(nullptr)) << "a 64-bit program reads the 64-bit view unless told";
+  std::string reason;
+  EXPECT_EQ(kestrel::ProfileState::kNoKey, kestrel::CheckProfile(kViewKey, reason));
+
+  ASSERT_TRUE(kestrel::SelectProfileView(32));
+  EXPECT_EQ(32, kestrel::ProfileViewBits());
+  EXPECT_TRUE(Reads("COM32"));
+  EXPECT_EQ(kestrel::ProfileState::kUsable, kestrel::CheckProfile(kViewKey, reason));
+
+  ASSERT_TRUE(kestrel::SelectProfileView(64));
+  EXPECT_TRUE(Reads(nullptr));
+  EXPECT_FALSE(kestrel::SelectProfileView(16));
+  EXPECT_EQ(64, kestrel::ProfileViewBits()) << "a refused choice changes nothing";
+}
+
 }  // namespace

@@ -1,0 +1,9 @@
+#include "cli/Console.h"
+
+namespace kestrel::cli {
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
+
+void PrepareConsole() {}
+
+}  // namespace kestrel::cli
