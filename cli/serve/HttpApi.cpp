@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/serve/Digest.h"
+#include "cli/serve/ListenSocket.h"
 #include "cli/serve/OpenApi.h"
 #include "cli/serve/TechnicianPage.h"
 
@@ -19,6 +20,7 @@ using httplib::Response;
 using HandlerResponse = httplib::Server::HandlerResponse;
 
 constexpr std::size_t kRecentReceipts = 50;
+constexpr int kAcceptQueue = 256;
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -152,7 +154,9 @@ bool HttpApi::Bind() {
                                    : (server_->bind_to_port(rules_.address.host, rules_.address.port)
                                           ? rules_.address.port
                                           : -1);
-  return port_ > 0;
+  if (port_ <= 0) return false;
+  WidenAcceptQueue(static_cast<socket_t>(socket_), kAcceptQueue);
+  return true;
 }
 
 void HttpApi::Listen() { server_->listen_after_bind(); }
@@ -164,6 +168,10 @@ void HttpApi::Routes() {
   // Worker threads: a few more than the queue needs, so that refusals and
   // replays are answered while one request prints.
   server.new_task_queue = [] { return new httplib::ThreadPool(24); };
+  server.set_socket_options([this](socket_t socket) {
+    PrepareListenSocket(socket);
+    socket_ = static_cast<long long>(socket);
+  });
   server.set_payload_max_length(kMaxBodyBytes);
   server.set_keep_alive_max_count(20);
   server.set_read_timeout(10, 0);

@@ -49,6 +49,7 @@ class HttpApi {
   Desk& desk_;
   std::unique_ptr<httplib::Server> server_;
   int port_ = 0;
+  long long socket_ = -1;  // the listening socket, once made
 };
 
 // The safety rules as plain functions, for the server and its tests.
