@@ -179,6 +179,7 @@ void HttpApi::Routes() {
 
   // Headers every answer carries, and the CORS ones for an allowed origin.
   const auto commonHeaders = [](const Request& req, Response& res) {
+    if (res.has_header("X-Content-Type-Options")) return;
     res.set_header("X-Content-Type-Options", "nosniff");
     res.set_header("Cache-Control", "no-store");
     const std::string origin = req.get_header_value("Origin");
@@ -232,6 +233,17 @@ void HttpApi::Routes() {
         SendError(res, 413, "the body may hold at most 1 MiB");
         return HandlerResponse::Handled;
       }
+      // A POST without any body ("curl -X POST") announces no length, which
+      // the HTTP library refuses; it is served here as an empty body.
+      if (length.empty() && !req.has_header("Transfer-Encoding")) {
+        const auto post = posts_.find(req.path);
+        if (post == posts_.end()) {
+          SendError(res, 404, "no such resource");
+        } else {
+          post->second(req, res);
+        }
+        return HandlerResponse::Handled;
+      }
     }
     return HandlerResponse::Unhandled;
   });
@@ -255,6 +267,11 @@ void HttpApi::Routes() {
     SendError(res, 500, "the server failed to serve this request");
   });
 
+  const auto post = [this, &server](const char* path, httplib::Server::Handler handler) {
+    posts_[path] = handler;
+    server.Post(path, handler);
+  };
+
   server.Get("/", [](const Request&, Response& res) {
     res.set_header("Content-Security-Policy", "default-src 'self'; frame-ancestors 'none'");
     res.set_content(PageHtml(), "text/html; charset=utf-8");
@@ -270,7 +287,7 @@ void HttpApi::Routes() {
   });
   server.Get("/api/v1/printer", [this](const Request&, Response& res) { SendAnswer(res, desk_.GetPrinter()); });
 
-  server.Post("/api/v1/receipts", [this](const Request& req, Response& res) {
+  post("/api/v1/receipts", [this](const Request& req, Response& res) {
     ParsedBody body;
     if (!ReadBody(req, res, false, body)) return;
     ReceiptRequest receipt;
@@ -284,7 +301,7 @@ void HttpApi::Routes() {
   server.Get(R"(/api/v1/receipts/([A-Za-z0-9._:-]{1,64}))", [this](const Request& req, Response& res) {
     SendAnswer(res, desk_.GetReceipt(req.matches[1]));
   });
-  server.Post("/api/v1/cash", [this](const Request& req, Response& res) {
+  post("/api/v1/cash", [this](const Request& req, Response& res) {
     ParsedBody body;
     if (!ReadBody(req, res, false, body)) return;
     CashRequest cash;
@@ -293,7 +310,7 @@ void HttpApi::Routes() {
     SendAnswer(res, desk_.PostCash(cash, Digest("cash", body)));
   });
   for (const bool z : {false, true}) {
-    server.Post(z ? "/api/v1/reports/z" : "/api/v1/reports/x", [this, z](const Request& req, Response& res) {
+    post(z ? "/api/v1/reports/z" : "/api/v1/reports/x", [this, z](const Request& req, Response& res) {
       ParsedBody body;
       if (!ReadBody(req, res, !z, body)) return;
       ReportRequest report;
@@ -302,7 +319,7 @@ void HttpApi::Routes() {
       SendAnswer(res, desk_.PostReport(report, z, Digest(z ? "z-report" : "x-report", body)));
     });
   }
-  server.Post("/api/v1/cancel", [this](const Request& req, Response& res) {
+  post("/api/v1/cancel", [this](const Request& req, Response& res) {
     ParsedBody body;
     if (!ReadBody(req, res, true, body)) return;
     ApiError error;
@@ -310,7 +327,7 @@ void HttpApi::Routes() {
     if (!reader.OnlyFields({})) return SendError(res, error.status, error.text, error.field);
     SendAnswer(res, desk_.PostCancel());
   });
-  server.Post("/api/v1/journal", [this](const Request& req, Response& res) {
+  post("/api/v1/journal", [this](const Request& req, Response& res) {
     ParsedBody body;
     if (!ReadBody(req, res, false, body)) return;
     JournalSaveRequest save;

@@ -4,6 +4,8 @@
 // the Host header (against DNS rebinding), the Origin allow-list with the
 // CORS and private-network preflight answers, the bearer token, JSON bodies
 // only (415) of at most 1 MiB (413).
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +16,8 @@
 
 namespace httplib {
 class Server;
+struct Request;
+struct Response;
 }
 
 namespace kestrel::serve {
@@ -50,6 +54,8 @@ class HttpApi {
   std::unique_ptr<httplib::Server> server_;
   int port_ = 0;
   long long socket_ = -1;  // the listening socket, once made
+  // The POST routes by path, for the requests that come without a body.
+  std::map<std::string, std::function<void(const httplib::Request&, httplib::Response&)>> posts_;
 };
 
 // The safety rules as plain functions, for the server and its tests.

@@ -172,6 +172,10 @@ TEST_F(ServerOnPrinter, CashReportsCancelAndTheJournal) {
   EXPECT_EQ(Post("/api/v1/cash", R"({"id":"cash-1","amount":50,"direction":"in"})").body, cash.body);
 
   EXPECT_EQ(Post("/api/v1/reports/x", "").status, 200);
+  // "curl -X POST" sends no length at all.
+  EXPECT_EQ(RawStatus(app_->Port(), "POST /api/v1/reports/x HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                        std::to_string(app_->Port()) + "\r\n\r\n"),
+            200);
   EXPECT_EQ(Post("/api/v1/cancel", "{}").body["what"], "nothing");
   EXPECT_EQ(Post("/api/v1/reports/z", "{}").status, 400);
 
