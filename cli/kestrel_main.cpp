@@ -22,6 +22,8 @@
 #include "cli/StatusCommand.h"
 #include "cli/TerminalInput.h"
 #include "cli/TechnicianCommands.h"
+#include "cli/serve/ServeApp.h"
+#include "cli/serve/ServeCli.h"
 
 namespace {
 
@@ -227,6 +229,9 @@ int main(int argc, char** argv) {
   directIO->add_option("STRING", directString, "Text (default empty)");
   directIO->footer("Prints the data and string the command gives back.");
 
+  kestrel::serve::ServeOptions serveOptions;
+  CLI::App* serve = kestrel::serve::AddServeCommand(app, serveOptions);
+
   const std::vector<std::string> arguments = Utf8Arguments(argc, argv);
   std::vector<const char*> pointers;
   for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
@@ -264,6 +269,7 @@ int main(int argc, char** argv) {
   if (*journalSave) return RunJournalSave(target, journalFile, std::cout, std::cerr);
   if (*display) return RunDisplay(target, displayText, std::cout, std::cerr);
   if (*health) return RunHealth(target, healthLevel, std::cout, std::cerr);
+  if (*serve) return kestrel::serve::RunServe(serveOptions, std::cout, std::cerr);
   if (*directIO) return RunDirectIO(target, directCommand, directData, directString, std::cout, std::cerr);
   return kExitBadInput;
 }

@@ -1,0 +1,26 @@
+#pragma once
+// SIGINT and SIGTERM (Ctrl+C, Ctrl+Break and console close on Windows) turned
+// into one call of a stop function on a thread of their own, so that the
+// server can end its requests and release the printer in order.
+#include <functional>
+
+namespace kestrel::serve {
+
+class StopSignals {
+ public:
+  // Takes the signals away from every thread started later (POSIX: create
+  // this before any thread).
+  StopSignals();
+  ~StopSignals();  // stops watching
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+  // Calls onStop once, on another thread, when a signal arrives.
+  void Watch(std::function<void()> onStop);
+
+ private:
+  struct State;
+  State* state_;
+};
+
+}  // namespace kestrel::serve
