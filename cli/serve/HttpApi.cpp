@@ -21,6 +21,9 @@ using HandlerResponse = httplib::Server::HandlerResponse;
 
 constexpr std::size_t kRecentReceipts = 50;
 constexpr int kAcceptQueue = 256;
+#ifdef _WIN32
+static_assert(CPPHTTPLIB_LISTEN_BACKLOG == kAcceptQueue, "Windows takes the accept queue of the first listen only");
+#endif
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),

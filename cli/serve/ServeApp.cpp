@@ -143,8 +143,10 @@ void ServeApp::Stop() {
 }
 
 int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) {
-  StopSignals signals;  // before the server starts any thread
-  ServeApp app(options);
+  ServeApp app(options);  // starts no thread before Start
+  // Before the server starts any thread, and gone before the app is, so that
+  // a late signal never reaches an app being destroyed.
+  StopSignals signals;
   const int status = app.Start(err);
   if (status != 0) return status;
   signals.Watch([&app] { app.Stop(); });
