@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/FileNames.h"
 #include "journal/Journal.h"
 #include "service/Settings.h"
 #include "tools/Results.h"
@@ -59,7 +60,7 @@ DataDirectoryFacts GatherDataDirectoryFacts() {
   if (facts.path.size() > facts.maxChars) return facts;
 
   std::error_code error;
-  const fs::path path(facts.path);
+  const fs::path path = PathOfServiceName(facts.path);
   facts.exists = fs::exists(path, error);
   if (!facts.exists) {
     // The highest level that is missing: the one to create first.
@@ -68,7 +69,7 @@ DataDirectoryFacts GatherDataDirectoryFacts() {
          up = up.parent_path()) {
       missing = up;
     }
-    facts.missingLevel = missing.string();
+    facts.missingLevel = ServiceNameOfPath(missing);
     return facts;
   }
   facts.isDirectory = fs::is_directory(path, error);

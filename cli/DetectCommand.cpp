@@ -8,6 +8,7 @@
 
 #include "cli/ProfileTemplate.h"
 #include "cli/SerialPorts.h"
+#include "tools/Tools.h"
 
 namespace kestrel::cli {
 namespace {
@@ -44,7 +45,9 @@ std::string Verdict(const ProbeResult& r, const ProbeOptions& options) {
       return text;
     }
     case ProbeVerdict::kUnavailable:
-      return std::string(r.cause.fault == PortFault::kBusy ? "skipped: " : "cannot be used: ") + PortCause(r.cause);
+      // The system's words come in the service's code page (Windows: ANSI).
+      return std::string(r.cause.fault == PortFault::kBusy ? "skipped: " : "cannot be used: ") +
+             Tools::Cp1250ToUtf8(PortCause(r.cause));
     case ProbeVerdict::kSilent:
       return "no answer at " + Rates(options.rates) + " baud";
     case ProbeVerdict::kNoReply:

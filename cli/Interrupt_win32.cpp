@@ -13,8 +13,11 @@ BOOL WINAPI OnControl(DWORD event) {
     case CTRL_BREAK_EVENT:
       NoteInterrupt(kSignalInterrupt);
       return TRUE;
-    case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
+      // Only a program that a service runs hears of a logoff, and then it is
+      // some user's, not this program's end: the work goes on.
+      return TRUE;
+    case CTRL_CLOSE_EVENT:
     case CTRL_SHUTDOWN_EVENT:
       // Windows ends the process once this returns (or after about five
       // seconds): waiting here gives the call in progress time to finish and

@@ -35,11 +35,13 @@ bool CheckProfileKey(std::ostream& err) {
   return false;
 }
 
-std::string ProfileValue(const char* name) {
+std::string ProfileValue(const char* name) { return Tools::Cp1250ToUtf8(ProfileRawValue(name)); }
+
+std::string ProfileRawValue(const char* name) {
   // A data directory holds up to 300 characters; the other values are shorter.
   char buffer[302] = {};
   if (Settings::Instance().ReadValue(name, buffer, static_cast<int>(sizeof buffer) - 1) != kSuccess) return "";
-  return Tools::Cp1250ToUtf8(buffer);
+  return buffer;
 }
 
 void WarnWithoutDataDirectory(std::ostream& err) { WarnAboutDataDirectory(err); }

@@ -32,5 +32,8 @@ bool CheckProfileKey(std::ostream& err);
 void WarnWithoutDataDirectory(std::ostream& err);
 // A profile value as UTF-8, empty when absent (after OpenService).
 std::string ProfileValue(const char* name);
+// The same as the service reads it, in its code page: the form a file name
+// must keep to name what the service names (cli/FileNames.h).
+std::string ProfileRawValue(const char* name);
 
 }  // namespace kestrel::cli

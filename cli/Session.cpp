@@ -64,8 +64,9 @@ bool Session::Start(const std::string& deviceClass) {
     } else if (cause.fault == PortFault::kNone) {
       err_ << "kestrel: cannot open the printer's port " << port << " [" << LastResult() << "]" << std::endl;
     } else {
-      err_ << "kestrel: cannot open the printer's port " << port << ": " << PortCause(cause) << " [" << LastResult()
-           << "]" << std::endl;
+      // The system's words come in the service's code page (Windows: ANSI).
+      err_ << "kestrel: cannot open the printer's port " << port << ": " << Tools::Cp1250ToUtf8(PortCause(cause))
+           << " [" << LastResult() << "]" << std::endl;
     }
     return false;
   }

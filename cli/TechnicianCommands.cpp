@@ -7,6 +7,7 @@
 #include "cli/CallArgs.h"
 #include "cli/CallOutput.h"
 #include "cli/ClosedDayFiles.h"
+#include "cli/FileNames.h"
 #include "cli/JournalProgress.h"
 #include "cli/Session.h"
 #include "service/FiscalPrinterConstants.h"
@@ -296,8 +297,8 @@ int RunJournalSave(const Target& target, const std::string& file, std::ostream& 
   namespace fs = std::filesystem;
   std::error_code error;
   // The service writes base.txt and base.bin; "day.txt" names the same pair as "day".
-  std::string base = fs::absolute(fs::path(file), error).string();
-  if (error || file.empty() || base.back() == '/') {
+  std::string base = Utf8OfPath(fs::absolute(PathOfUtf8(file), error));
+  if (error || file.empty() || PathOfUtf8(file).filename().empty()) {
     err << "kestrel: \"" << file << "\" is not a file name" << std::endl;
     return kBadArguments;
   }
@@ -309,31 +310,32 @@ int RunJournalSave(const Target& target, const std::string& file, std::ostream& 
   }
   const std::string text = base + ".txt";
   const std::string binary = base + ".bin";
-  if (!fs::is_directory(fs::path(base).parent_path(), error)) {
+  if (!fs::is_directory(PathOfUtf8(base).parent_path(), error)) {
     err << "kestrel: the directory of " << text << " does not exist" << std::endl;
     return kBadArguments;
   }
   // Checked before anything is fetched, so that a half-saved pair never replaces nothing.
   for (const std::string& path : {text, binary}) {
-    if (fs::exists(path, error) || error) {
+    if (fs::exists(PathOfUtf8(path), error) || error) {
       err << "kestrel: " << path << " already exists; the journal is never written over a file" << std::endl;
       return kBadArguments;
     }
   }
   return WithSession(target, err, [&](Session& session) {
     int32_t result = 0;
-    // The service hands the name to the file system byte for byte, so it goes
-    // as the shell gave it, not converted to windows-1250 like printed texts.
+    // The service hands the name to the file system as it is, so it goes in
+    // the file system's form, not converted to windows-1250 like printed texts.
+    const std::string serviceName = ServiceNameOfPath(PathOfUtf8(base));
     int32_t code = 0;
     {
       JournalProgressOnTerminal progress(err);
-      code = session.Printer().QueryContent(base.c_str(), "", "", &result);
+      code = session.Printer().QueryContent(serviceName.c_str(), "", "", &result);
     }
     if (session.Failed(code, "saving the journal")) return kRefused;
     // The service answers 0 also when it had nothing to move into place.
     std::error_code ignored;
-    const bool textSaved = fs::exists(text, ignored);
-    const bool binarySaved = fs::exists(binary, ignored);
+    const bool textSaved = fs::exists(PathOfUtf8(text), ignored);
+    const bool binarySaved = fs::exists(PathOfUtf8(binary), ignored);
     if (!textSaved && !binarySaved) {
       err << "kestrel: the printer had no journal records since the last save; no file was written" << std::endl;
       return kRefused;

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "cli/CancelOpen.h"
+#include "cli/FileNames.h"
 #include "cli/serve/CrashPoint.h"
 #include "cli/serve/Digest.h"
 #include "service/FiscalPrinterConstants.h"
@@ -16,6 +17,8 @@ namespace kestrel::serve {
 namespace {
 
 namespace fs = std::filesystem;
+using cli::PathOfUtf8;
+using cli::Utf8OfPath;
 
 constexpr int64_t kSecondsPerDay = 24 * 60 * 60;
 constexpr int64_t kPruneEverySeconds = 60 * 60;
@@ -314,13 +317,14 @@ Answer Desk::ListJournals() {
   Json files = Json::array();
   std::error_code error;
   std::vector<fs::directory_entry> entries;
-  for (fs::directory_iterator it(options_.exportDir, error), end; !error && it != end; it.increment(error)) {
+  for (fs::directory_iterator it(PathOfUtf8(options_.exportDir), error), end; !error && it != end;
+       it.increment(error)) {
     entries.push_back(*it);
   }
   std::sort(entries.begin(), entries.end(),
             [](const fs::directory_entry& a, const fs::directory_entry& b) { return a.path() < b.path(); });
   for (const fs::directory_entry& entry : entries) {
-    const std::string name = entry.path().filename().string();
+    const std::string name = Utf8OfPath(entry.path().filename());
     std::string base;
     std::error_code ignored;
     const std::string extension = entry.path().extension().string();
@@ -340,10 +344,10 @@ Answer Desk::ListJournals() {
 }
 
 Answer Desk::SaveJournal(const JournalSaveRequest& save) {
-  const std::string base = (fs::path(options_.exportDir) / save.name).string();
+  const fs::path base = PathOfUtf8(options_.exportDir) / save.name;
   std::error_code error;
   for (const char* ending : {".txt", ".bin"}) {
-    if (fs::exists(base + ending, error) || error) {
+    if (fs::exists(fs::path(base) += ending, error) || error) {
       return Refusal(409, save.name + ending + " exists already; a journal is never saved over a file");
     }
   }
@@ -352,7 +356,9 @@ Answer Desk::SaveJournal(const JournalSaveRequest& save) {
   std::string why;
   if (!session_.EnsureOnline(why)) return Refusal(503, why, "10");
   int32_t result = 0;
-  const int32_t code = session_.Printer().QueryContent(base.c_str(), "", "", &result);
+  // The service hands the name to the file system as it is.
+  const std::string serviceName = cli::ServiceNameOfPath(base);
+  const int32_t code = session_.Printer().QueryContent(serviceName.c_str(), "", "", &result);
   session_.Note(code);
   if (code != kSuccess) {
     Answer answer;
@@ -362,7 +368,7 @@ Answer Desk::SaveJournal(const JournalSaveRequest& save) {
   }
   Json saved = Json::array();
   for (const char* ending : {".txt", ".bin"}) {
-    if (fs::exists(base + ending, error)) saved.push_back(save.name + ending);
+    if (fs::exists(fs::path(base) += ending, error)) saved.push_back(save.name + ending);
   }
   if (saved.empty()) {
     return Refusal(422, "the printer had no journal records since the last save; nothing was written");

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/FileNames.h"
 #include "cli/serve/Digest.h"
 #include "cli/serve/ListenSocket.h"
 #include "cli/serve/OpenApi.h"
@@ -21,6 +22,9 @@ using HandlerResponse = httplib::Server::HandlerResponse;
 
 constexpr std::size_t kRecentReceipts = 50;
 constexpr int kAcceptQueue = 256;
+#ifdef _WIN32
+static_assert(CPPHTTPLIB_LISTEN_BACKLOG == kAcceptQueue, "Windows takes the accept queue of the first listen only");
+#endif
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -344,7 +348,7 @@ void HttpApi::Routes() {
     if ((!text && !binary) || !JournalBaseName(name, base)) {
       return SendError(res, 400, "a saved journal is NAME.txt or NAME.bin", "name");
     }
-    std::ifstream in(desk_.ExportDir() + "/" + name, std::ios::binary);
+    std::ifstream in(cli::PathOfUtf8(desk_.ExportDir()) / name, std::ios::binary);
     if (!in) return SendError(res, 404, "no saved journal of this name");
     std::ostringstream bytes;
     bytes << in.rdbuf();

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/FileNames.h"
 #include "cli/serve/Digest.h"
 #include "cli/serve/DurableFile.h"
 
@@ -12,6 +13,8 @@ namespace kestrel::serve {
 namespace {
 
 namespace fs = std::filesystem;
+using cli::PathOfUtf8;
+using cli::Utf8OfPath;
 
 bool StateFromName(const std::string& name, IdState& state) {
   for (IdState candidate : {IdState::kPending, IdState::kPrinted, IdState::kFailed, IdState::kUnknown}) {
@@ -67,15 +70,16 @@ bool RecordFromJson(const Json& json, IdRecord& record) {
 
 bool IdStore::Open(const std::string& folder, std::string& error) {
   std::error_code code;
-  fs::create_directories(folder, code);
-  if (!fs::is_directory(folder, code)) {
+  const fs::path folderPath = PathOfUtf8(folder);
+  fs::create_directories(folderPath, code);
+  if (!fs::is_directory(folderPath, code)) {
     error = "cannot make the folder " + folder;
     return false;
   }
   std::lock_guard<std::mutex> guard(lock_);
   folder_ = folder;
   records_.clear();
-  for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
+  for (fs::directory_iterator it(folderPath, code), end; !code && it != end; it.increment(code)) {
     const fs::path& path = it->path();
     if (path.extension() == ".tmp") {
       // A write the crash cut short: the record it was replacing stands.
@@ -89,9 +93,9 @@ bool IdStore::Open(const std::string& folder, std::string& error) {
     text << in.rdbuf();
     IdRecord record;
     const Json json = Json::parse(text.str(), nullptr, false);
-    if (json.is_discarded() || !RecordFromJson(json, record) || PathOf(record.id) != path.string()) {
+    if (json.is_discarded() || !RecordFromJson(json, record) || PathOf(record.id) != Utf8OfPath(path)) {
       // Kept aside for a person to look at, never read as a record.
-      fs::rename(path, path.string() + ".unreadable", code);
+      fs::rename(path, fs::path(path) += ".unreadable", code);
       code.clear();
       continue;
     }
@@ -105,7 +109,7 @@ bool IdStore::Open(const std::string& folder, std::string& error) {
 }
 
 std::string IdStore::PathOf(const std::string& id) const {
-  return (fs::path(folder_) / (Sha256Hex(id) + ".json")).string();
+  return Utf8OfPath(PathOfUtf8(folder_) / (Sha256Hex(id) + ".json"));
 }
 
 std::optional<IdRecord> IdStore::Find(const std::string& id) const {

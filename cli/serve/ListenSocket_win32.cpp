@@ -8,6 +8,9 @@ void PrepareListenSocket(socket_t socket) {
   ::setsockopt(socket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&yes), sizeof yes);
 }
 
-void WidenAcceptQueue(socket_t socket, int backlog) { ::listen(socket, backlog); }
+// Windows keeps the accept queue of a socket's first listen and answers a
+// second one with success, changing nothing; the HTTP library is built to ask
+// for the long queue in its own listen (cli/serve/CMakeLists.txt).
+void WidenAcceptQueue(socket_t, int) {}
 
 }  // namespace kestrel::serve

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <ostream>
 
+#include "cli/FileNames.h"
 #include "cli/Profile.h"
 #include "cli/serve/Desk.h"
 #include "cli/serve/HttpApi.h"
@@ -86,17 +87,19 @@ int ServeApp::Start(std::ostream& err) {
     return 1;
   }
   store_ = std::make_unique<IdStore>();
-  if (!store_->Open((std::filesystem::path(dataDir) / "kstr_srv_ids").string(), error)) {
+  // The server's folders go where the service keeps its files.
+  const std::filesystem::path dataPath = cli::PathOfServiceName(cli::ProfileRawValue("DataDirectory"));
+  if (!store_->Open(cli::Utf8OfPath(dataPath / "kstr_srv_ids"), error)) {
     err << "kestrel: " << error << std::endl;
     return 1;
   }
   DeskOptions deskOptions;
   deskOptions.exportDir = options_.exportDir.empty()
-                              ? (std::filesystem::path(dataDir) / "kstr_export").string()
+                              ? cli::Utf8OfPath(dataPath / "kstr_export")
                               : options_.exportDir;
   std::error_code code;
-  std::filesystem::create_directories(deskOptions.exportDir, code);
-  if (!std::filesystem::is_directory(deskOptions.exportDir, code) ||
+  std::filesystem::create_directories(cli::PathOfUtf8(deskOptions.exportDir), code);
+  if (!std::filesystem::is_directory(cli::PathOfUtf8(deskOptions.exportDir), code) ||
       deskOptions.exportDir.size() > kMaxExportDirChars) {
     err << "kestrel: the export directory " << deskOptions.exportDir
         << " cannot be made or is longer than 200 characters" << std::endl;
@@ -143,8 +146,10 @@ void ServeApp::Stop() {
 }
 
 int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) {
-  StopSignals signals;  // before the server starts any thread
-  ServeApp app(options);
+  ServeApp app(options);  // starts no thread before Start
+  // Before the server starts any thread, and gone before the app is, so that
+  // a late signal never reaches an app being destroyed.
+  StopSignals signals;
   const int status = app.Start(err);
   if (status != 0) return status;
   signals.Watch([&app] { app.Stop(); });

@@ -1,7 +1,8 @@
 #pragma once
-// SIGINT and SIGTERM (Ctrl+C, Ctrl+Break and console close on Windows) turned
-// into one call of a stop function on a thread of their own, so that the
-// server can end its requests and release the printer in order.
+// SIGINT and SIGTERM (on Windows Ctrl+C, Ctrl+Break, closing the console and
+// shutting down) turned into one call of a stop function on a thread of their
+// own, so that the server can end its requests and release the printer in
+// order.
 #include <functional>
 
 namespace kestrel::serve {
@@ -11,7 +12,9 @@ class StopSignals {
   // Takes the signals away from every thread started later (POSIX: create
   // this before any thread).
   StopSignals();
-  ~StopSignals();  // stops watching
+  // Stops watching; once it returns, the stop function is not running and is
+  // never called again.
+  ~StopSignals();
   StopSignals(const StopSignals&) = delete;
   StopSignals& operator=(const StopSignals&) = delete;
 
