@@ -46,6 +46,10 @@ constexpr int kReplyBusy = 12;
 constexpr int kReplyBadSequence = 31;
 constexpr int kReplyPrinterError = 51;
 
+// Rows of the customer display that a text may fill (the row count of the
+// configuration is clamped to 0..9).
+constexpr int kMaxDisplayRows = 9;
+
 constexpr std::size_t kErrorTextSize = 101;  // 100 characters and the terminator
 constexpr int kVatGroups = 8;                // groups A..H
 constexpr int kVatValues = 3;                // rate, net amount, VAT amount
@@ -188,7 +192,8 @@ class Messaging : public ProcessSingleton<Messaging> {
   // P22: raw bytes for the printer mechanism, as hexadecimal text.
   int SetPrinter(const char* hexText);
   // D01: the text, control bytes dropped, cut and padded to rows x 20
-  // characters, one field per row.
+  // characters, one field per row. Rows are clamped to 0..9; with none,
+  // nothing is sent and the result is 0.
   int DisplayText(const char* text, int rows);
   // P08: subtotal, printed (print) or only reported; stores reply field 0.
   int Subtotal(bool print);

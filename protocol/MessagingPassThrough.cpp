@@ -30,12 +30,16 @@ int Messaging::SetPrinter(const char* hexText) {
 int Messaging::DisplayText(const char* text, int rows) {
   Log& log = Log::Instance();
   log.Write("Messaging::DisplayText", "%s; %d", text != nullptr ? text : "", rows);
-  const std::size_t rowCount = rows > 0 ? static_cast<std::size_t>(rows) : 0;
-  // More rows than a request can carry: the builder would refuse them anyway.
-  if (rowCount > kPacketBufferSize / kDisplayColumns) {
-    log.Write("Messaging::DisplayText", "Too many rows %d", rows);
-    return kIllegal;
+  // The display has at most nine rows; a configured count outside 0..9 is
+  // taken as its nearest end, so that it can neither overrun the request nor
+  // switch the display off.
+  const int clamped = rows < 0 ? 0 : rows > kMaxDisplayRows ? kMaxDisplayRows : rows;
+  if (clamped == 0) {
+    // No row to write to: an empty D01 would only draw a refusal.
+    log.Write("Messaging::DisplayText", "No display rows [%d]", rows);
+    return kSuccess;
   }
+  const std::size_t rowCount = static_cast<std::size_t>(clamped);
   const std::size_t length = text != nullptr ? std::strlen(text) : 0;
   std::vector<char> clean(length + 1, '\0');
   if (length > 0) Tools::StripControl(clean.data(), length, text);
