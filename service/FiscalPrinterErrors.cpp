@@ -56,7 +56,7 @@ int32_t FiscalPrinter::SetError(int32_t code, int32_t* result, const char* text,
   // Showing it is an exchange of its own whose failure would store its own
   // text; the application must still read the error it was given.
   const char* shown = messaging.GetErrorMessage();
-  if (display && resultCode_ != kSuccess && resultCode_ != kTimeout && resultCode_ != kBusy && shown[0] != '\0') {
+  if (display && claimed_ && resultCode_ != kSuccess && resultCode_ != kTimeout && resultCode_ != kBusy && shown[0] != '\0') {
     char saved[kErrorTextSize];
     std::strncpy(saved, shown, sizeof saved - 1);
     saved[sizeof saved - 1] = '\0';
@@ -81,7 +81,11 @@ int32_t FiscalPrinter::AnswerReEntered(const char* tag, int32_t* result) {
 
 void FiscalPrinter::CheckRecStatus(int32_t code, int32_t station) {
   Log::Instance().Write("FiscalPrinter::CheckRecStatus", "%d; %d", code, station);
-  if (code == 0) code = Messaging::Instance().GetPrinterStatus(station);
+  if (code == 0) {
+    // A released port stays closed: without the claim the last known status stands.
+    if (!claimed_) return;
+    code = Messaging::Instance().GetPrinterStatus(station);
+  }
 
   int32_t* field = nullptr;
   int32_t value = 0;
