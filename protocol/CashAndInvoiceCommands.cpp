@@ -8,6 +8,7 @@
 #include "log/Log.h"
 #include "protocol/AmountText.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
 #include "tools/Tools.h"
@@ -15,7 +16,7 @@
 namespace kestrel {
 namespace {
 
-constexpr int kDocumentTimeout = 4;
+constexpr int kDocumentTimeout = reply_timeout::kCommand;
 constexpr std::size_t kTrailerChars = 1000;
 constexpr int kTrailerFieldChars = 160;
 constexpr int kCaptionFieldChars = 40;

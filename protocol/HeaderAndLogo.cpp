@@ -9,6 +9,7 @@
 #include "journal/Journal.h"
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Clock.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
@@ -17,7 +18,7 @@
 namespace kestrel {
 namespace {
 
-constexpr int kLogoTimeout = 4;
+constexpr int kLogoTimeout = reply_timeout::kCommand;
 constexpr std::size_t kLogoBlockBytes = 100;
 constexpr std::size_t kLogoMaxBlocks = 999;  // block numbers have three digits
 constexpr int kLogoSettleMs = 500;

@@ -8,6 +8,7 @@
 #include "journal/Journal.h"
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
 #include "tools/Tools.h"
@@ -15,7 +16,7 @@
 namespace kestrel {
 namespace {
 
-constexpr int kCheckTimeout = 4;
+constexpr int kCheckTimeout = reply_timeout::kCommand;
 constexpr std::size_t kHalfChars = 8;
 // Four transfers from the start; the fifth rejected check ends the download.
 constexpr int kLastPass = 4;

@@ -6,12 +6,13 @@
 #include "journal/Journal.h"
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kJournalTimeout = 1;
+constexpr int kJournalTimeout = reply_timeout::kStatus;
 constexpr int kPacketTypeJournalFirst = 4;  // restart at the journal's first block
 constexpr int kPacketTypeJournalNext = 5;   // the next block
 constexpr int kKindChars = 100;

@@ -5,6 +5,7 @@
 
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "serial/RS232.h"
 #include "tools/Clock.h"
 #include "tools/Results.h"
@@ -13,7 +14,7 @@
 namespace kestrel {
 namespace {
 
-constexpr int kAttempts = 3;
+constexpr int kAttempts = reply_timeout::kAttempts;
 constexpr int kLongPollIntervalSeconds = 1;
 constexpr int kLongPollLimitSeconds = 120;
 constexpr int kLongPollReplySeconds = 2;

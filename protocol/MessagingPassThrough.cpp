@@ -6,15 +6,16 @@
 
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kDisplayTimeout = 1;
-constexpr int kPrinterTimeout = 4;
-constexpr int kSubtotalTimeout = 4;
+constexpr int kDisplayTimeout = reply_timeout::kStatus;
+constexpr int kPrinterTimeout = reply_timeout::kCommand;
+constexpr int kSubtotalTimeout = reply_timeout::kCommand;
 constexpr std::size_t kDisplayColumns = 20;
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 
 namespace kestrel {
@@ -50,7 +51,7 @@ int Messaging::GetPrinterStatus(int station) {
 
   CreatePacketOut("S09", kPacketTypeCommand);
   ClosePacketOut();
-  const int r = SendReceive(1);
+  const int r = SendReceive(reply_timeout::kStatus);
   if (r != kSuccess) return FailedRequestResult(r);
   const int fieldResult = GetPacketInField(field, sizeof field, 0);
   if (fieldResult != kSuccess) return fieldResult;

@@ -4,13 +4,14 @@
 
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kLinesTimeout = 10;
+constexpr int kLinesTimeout = reply_timeout::kLong;
 constexpr std::size_t kPieceChars = 200;  // five printed lines of 40
 constexpr std::size_t kLoggedChars = 500;
 

@@ -7,6 +7,7 @@
 #include "log/Log.h"
 #include "protocol/AmountText.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
 #include "tools/Tools.h"
@@ -14,8 +15,8 @@
 namespace kestrel {
 namespace {
 
-constexpr int kReceiptTimeout = 4;
-constexpr int kCloseTimeout = 5;
+constexpr int kReceiptTimeout = reply_timeout::kCommand;
+constexpr int kCloseTimeout = reply_timeout::kClose;
 constexpr int kItemAmountChars = 15;
 constexpr std::size_t kTrailerChars = 1000;
 constexpr int kTrailerFieldChars = 200;
