@@ -54,6 +54,8 @@ int Messaging::Cash(long long amount, bool singleCashReceipt) {
     AddPacketOutText(StoredTrailer().c_str(), false, kTrailerFieldChars);
   }
   ClosePacketOut();
+  // A cash line changes the ticket's sum by an amount the printer keeps.
+  if (!singleCashReceipt) subtotalKnown_ = false;
   const int result = SendReceive(kDocumentTimeout);
   if (result != kSuccess) return result;
   Journal::Instance().UpdateEOD("", true);
@@ -91,6 +93,7 @@ int Messaging::Invoice(long long amount, const char* text) {
     AddPacketOutText(StoredTrailer().c_str(), false, kTrailerFieldChars);
   }
   ClosePacketOut();
+  subtotalKnown_ = false;
   const int result = SendReceive(kDocumentTimeout);
   if (result != kSuccess) return result;
   Journal::Instance().UpdateEOD("", true);

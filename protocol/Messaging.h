@@ -339,6 +339,16 @@ class Messaging : public ProcessSingleton<Messaging> {
   int AskPrinterReceiptNumber(int& number);
   int AskReceiptSubtotal(double& subtotal);
 
+  // ======================= The printer's word on a command ==========
+  // True when the last exchange ended without a reply that could be read
+  // (none in time, or only damaged ones): the printer may have carried the
+  // request out. A receipt command that can learn what happened from the
+  // printer (a line from the subtotal, a payment from the state, a close or
+  // a cancel from the state) does so before it returns: carried out gives 0,
+  // not carried out its own failure, and when the printer cannot tell it
+  // returns 112 and this stays true.
+  bool OutcomeUnknown() const { return outcomeUnknown_; }
+
   // ======================= Buffers (read only) =====================
   // The request being built or last sent, and the last reply frame, both
   // NUL-terminated.
@@ -359,6 +369,19 @@ class Messaging : public ProcessSingleton<Messaging> {
 
   // Reply 51: asks the printer's status and maps it (201, 203 or 0).
   int PrinterErrorFromStatus();
+  // A line command's end: on 0 the reply's amount of the line; on an
+  // unreadable reply the outcome learnt from the subtotal.
+  int LineDone(int result);
+  // The PrinterState that fiscal state digit d (S01 field 3) means on this
+  // firmware.
+  int StateFromDigit(int digit) const;
+  // (ReceiptOutcome.cpp) What happened to a line, a payment or a close or
+  // cancel whose reply never came readable; failure is the exchange's result.
+  int LearnLineOutcome(int failure);
+  int LearnPaymentOutcome(int failure, int stateBefore);
+  int LearnEndOutcome(int failure);
+  // 112 with its text: the printer cannot tell what became of the command.
+  int NoOutcome(const char* why);
   // Appends raw bytes to the request; false (request refused) when they
   // would not fit with room for the frame trailer and terminator.
   bool AppendOut(const char* bytes, std::size_t count);
@@ -389,6 +412,12 @@ class Messaging : public ProcessSingleton<Messaging> {
   double subtotal_ = 0;
   double amountLeft_ = 0;
   double vatSummary_[kVatGroups][kVatValues] = {};
+
+  // ---- what is known of the open receipt, for learning outcomes ----
+  bool outcomeUnknown_ = false;
+  bool subtotalKnown_ = false;  // knownSubtotal_ is the printer's present subtotal
+  double knownSubtotal_ = 0;
+  double lineChange_ = 0;  // what the line being sent adds to the subtotal
 };
 
 // Holds Messaging's busy lock for the lifetime of one interface method.

@@ -65,8 +65,10 @@ int Messaging::Subtotal(bool print) {
   const int r = SendReceive(kSubtotalTimeout);
   if (r == kSuccess) {
     char field[21];
-    GetPacketInField(field, sizeof field, 0);  // an absent field reads as 0
+    // An absent field reads as 0, but it tells nothing of the receipt.
+    subtotalKnown_ = GetPacketInField(field, sizeof field, 0) == kSuccess;
     subtotal_ = DecodeReplyAmount(field);
+    knownSubtotal_ = subtotal_;
   }
   return r;
 }

@@ -39,6 +39,9 @@ void FiscalPrinter::ResetForOpen(EventSink* sink) {
   // Opening again without closing replaces both buffers; the old ones go.
   pendingVatTable_.reset();
   receiptId_.emplace();
+  ownCancelCode_ = 0;
+  ownCancelText_.clear();
+  totalStepsLeft_ = 0;
 }
 
 int32_t FiscalPrinter::OpenService(const char* deviceClass, const char* deviceName, EventSink* sink,
