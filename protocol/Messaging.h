@@ -377,6 +377,7 @@ class Messaging : public ProcessSingleton<Messaging> {
   int StateFromDigit(int digit) const;
   // (ReceiptOutcome.cpp) What happened to a line, a payment or a close or
   // cancel whose reply never came readable; failure is the exchange's result.
+  int LearnStartOutcome(int failure);
   int LearnLineOutcome(int failure);
   int LearnPaymentOutcome(int failure, int stateBefore);
   int LearnEndOutcome(int failure);

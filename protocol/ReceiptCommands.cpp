@@ -46,7 +46,9 @@ int Messaging::StartTicket(bool displayDisabled, const char* receiptId) {
   AddPacketOutField(stamp.c_str());
   if (!id.empty()) AddPacketOutField(Tools::PadLeft(id.c_str(), '0', 16).c_str());
   ClosePacketOut();
-  const int result = SendReceive(kReceiptTimeout);
+  int result = SendReceive(kReceiptTimeout);
+  // A start whose reply was lost counts once the printer shows the receipt open.
+  if (result != kSuccess && outcomeUnknown_) result = LearnStartOutcome(result);
   if (result != kSuccess) return result;
 
   printerState_ = kPrinterStateFiscalReceipt;

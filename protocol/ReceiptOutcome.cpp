@@ -1,8 +1,8 @@
 // What became of a receipt command whose reply never came readable. The
 // request may or may not have been carried out; the printer's own state
-// tells which: a line moves the subtotal by its amount, a payment moves the
-// receipt to its total or ending phase, a close or a cancel leaves no receipt
-// open. Only that evidence turns such a failure into success (or confirms
+// tells which: a start leaves a receipt open, a line moves the subtotal by
+// its amount, a payment moves the receipt to its total or ending phase, a
+// close or a cancel leaves no receipt open. Only that evidence turns such a failure into success (or confirms
 // it); without it the command's outcome is unknown, and the caller must
 // neither report success nor act as if it had failed (112, nothing cancelled).
 #include <cmath>
@@ -30,6 +30,25 @@ int Messaging::NoOutcome(const char* why) {
   SetErrorMessage(text::kTextNoReply);
   outcomeUnknown_ = true;
   return kTimeout;
+}
+
+int Messaging::LearnStartOutcome(int failure) {
+  Log& log = Log::Instance();
+  log.Write("Messaging::LearnStartOutcome", "%d", failure);
+  // A receipt is started only from the idle state, so an open one is this one.
+  int state = 0;
+  if (AskFiscalPrinterState(state) != kSuccess) return NoOutcome("State not read");
+  if (state == kPrinterStateFiscalReceipt) {
+    log.Write("Messaging::LearnStartOutcome", "Carried out: receipt open");
+    outcomeUnknown_ = false;
+    return kSuccess;
+  }
+  if (state == kPrinterStateMonitor) {
+    log.Write("Messaging::LearnStartOutcome", "Not carried out: no receipt open");
+    outcomeUnknown_ = false;
+    return failure;
+  }
+  return NoOutcome("A receipt beyond its start");
 }
 
 int Messaging::LearnLineOutcome(int failure) {

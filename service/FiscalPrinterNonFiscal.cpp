@@ -31,7 +31,10 @@ int32_t FiscalPrinter::BeginNonFiscal(int32_t* result) {
   if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
 
   Messaging& messaging = Messaging::Instance();
-  if (currentStation_ == kStationReceipt) messaging.SetPrinter(kBoldOff);
+  // Its refusal does not matter; a printer that does not answer it gets no document.
+  if (currentStation_ == kStationReceipt && messaging.SetPrinter(kBoldOff) == kTimeout) {
+    return Finish(kTimeout, result, nullptr, true);
+  }
   return Finish(messaging.StartNonFiscal(currentStation_), result, nullptr, true);
 }
 

@@ -41,7 +41,7 @@ int32_t FiscalPrinter::BeginFiscalReceipt(bool printHeader, int32_t* result) {
   }
   if (IsCashReceipt(fiscalReceiptType_) || fiscalReceiptType_ == opos::kReceiptTypeSales ||
       fiscalReceiptType_ == kReceiptTypeSimpleInvoice) {
-    return Finish(messaging.StartTicket(displayItemDisabled_, ReceiptId()), result, nullptr, true);
+    return Finish(SettleOutcome(messaging.StartTicket(displayItemDisabled_, ReceiptId())), result, nullptr, true);
   }
   // Generic, service and refund receipts open no printer document.
   return Finish(kSuccess, result, nullptr, true);
@@ -197,7 +197,7 @@ int32_t FiscalPrinter::PrintRecCash(int64_t amount, int32_t* result) {
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
   // The receipt type carries the direction; the amount is always positive.
   if (fiscalReceiptType_ == kReceiptTypeCashOut) amount = -amount;
-  return Finish(Messaging::Instance().Cash(amount, singleCashReceipt_), result, nullptr, true);
+  return Finish(SettleOutcome(Messaging::Instance().Cash(amount, singleCashReceipt_)), result, nullptr, true);
 }
 
 int32_t FiscalPrinter::PrintRecVoid(const char* description, int32_t* result) {
