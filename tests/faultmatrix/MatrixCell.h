@@ -86,6 +86,11 @@ class MatrixCell {
   bool Started() const { return started_; }
   FiscalPrinter& Fp() { return fp_; }
   std::string Inject(const std::string& line) { return server_->Inject(line); }
+  // Runs f on the printer's core under the server's lock.
+  template <class F>
+  auto WithPrinter(F f) {
+    return server_->WithDevice([&f](emulator::Device& device) { return f(device.Core()); });
+  }
 
   int32_t Number(int32_t index) {
     int32_t value = 0;
