@@ -105,7 +105,11 @@ int Messaging::UpdateHeader() {
   std::string header;
   for (int item : kHeaderItems) {
     char line[kHeaderLineChars + 1] = {};
-    if (ReadFiscalData(item, line, sizeof(line)) != kSuccess) continue;
+    const int read = ReadFiscalData(item, line, sizeof(line));
+    // A printer that stopped answering would leave a header of nothing: the
+    // stored one stays.
+    if (read == kTimeout) return kTimeout;
+    if (read != kSuccess) continue;
     Tools::Trim(line);
     if (line[0] == '\0') continue;
     header += PadRight(Tools::CenterText(line, kHeaderLineChars), kHeaderLineChars);

@@ -217,8 +217,9 @@ class FiscalPrinter {
   // service: 113 into result, nothing recorded.
   static int32_t AnswerReEntered(const char* tag, int32_t* result);
   // Turns a status result (0, or 0 for "ask the printer") into the receipt or
-  // slip status and fires an event when it changed.
-  void CheckRecStatus(int32_t code, int32_t station);
+  // slip status and fires an event when it changed. The status result it
+  // went by (112 when the printer did not answer).
+  int32_t CheckRecStatus(int32_t code, int32_t station);
   int32_t FireStatusUpdateEvent(int32_t status);
 
   // ---- Precondition tests (FiscalPrinterChecks.cpp) ----

@@ -79,11 +79,11 @@ int32_t FiscalPrinter::AnswerReEntered(const char* tag, int32_t* result) {
   return kBusy;
 }
 
-void FiscalPrinter::CheckRecStatus(int32_t code, int32_t station) {
+int32_t FiscalPrinter::CheckRecStatus(int32_t code, int32_t station) {
   Log::Instance().Write("FiscalPrinter::CheckRecStatus", "%d; %d", code, station);
   if (code == 0) {
     // A released port stays closed: without the claim the last known status stands.
-    if (!claimed_) return;
+    if (!claimed_) return kSuccess;
     code = Messaging::Instance().GetPrinterStatus(station);
   }
 
@@ -96,14 +96,15 @@ void FiscalPrinter::CheckRecStatus(int32_t code, int32_t station) {
     case kReceiptPaperNearEnd: field = &receiptStatus_; value = opos::kSueRecNearEmpty; break;
     case kSlipEmpty: field = &slipStatus_; value = opos::kSueSlpEmpty; break;
     case kSlipForm: field = &slipStatus_; value = opos::kSueSlpPaperOk; break;
-    default: return;  // no answer or an unknown status: the last known one stands
+    default: return code;  // no answer or an unknown status: the last known one stands
   }
-  if (*field == value) return;
+  if (*field == value) return code;
   // Stored before the event goes out, so a handler reading the property
   // again sees the new value and fires nothing more. A frozen change is
   // recorded all the same and never reported later.
   *field = value;
   if (!freezeEvents_) FireStatusUpdateEvent(value);
+  return code;
 }
 
 int32_t FiscalPrinter::FireStatusUpdateEvent(int32_t status) {
