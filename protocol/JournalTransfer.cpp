@@ -1,5 +1,6 @@
 // Pulls the printer's electronic journal, block by block, into the temporary
 // journal files.
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -25,6 +26,10 @@ constexpr long kMaxBlocks = 100000;
 
 int Messaging::AppendJournals(bool fromStart) {
   Log::Instance().Write("Messaging::AppendJournals", "%d", fromStart ? 1 : 0);
+  // A save or a setting aside that a process left half done is finished
+  // before anything is added behind it.
+  Journal::Instance().Settle();
+  const std::uint64_t binaryBefore = Journal::Instance().TmpEnd().binary;
 
   if (fromStart) {
     CreatePacketOut("S04", kPacketTypeJournalFirst);
@@ -60,15 +65,17 @@ int Messaging::AppendJournals(bool fromStart) {
   if (binaryAppendFailed) {
     // The check code stops reading at a 0x1A byte, which binary records may
     // hold, so a binary block missing behind one would go unnoticed and be
-    // confirmed. The binary file with the gap is dropped instead: the printer
-    // keeps every unconfirmed block, and the next download, refused, fetches
-    // them again from the start.
+    // confirmed. What this transfer added to the binary file is dropped
+    // instead: the printer keeps every unconfirmed block, and the next
+    // download, refused, fetches them again from the start.
     Log::Instance().Write("Messaging::AppendJournals", "%s", "Binary journal block not stored, file dropped");
-    Journal::Instance().DeleteTmp(Journal::kBinary);
+    Journal::Instance().TruncateTmp(Journal::kBinary, binaryBefore);
     return kFailure;
   }
-  // The printer answers "no more journal data" (202) when it has handed out all.
-  return result == kJournalEmpty ? kSuccess : kFailure;
+  // The printer answers "no more journal data" (202) when it has handed out
+  // all; one that does not answer says so.
+  if (result == kJournalEmpty) return kSuccess;
+  return result == kTimeout ? kTimeout : kFailure;
 }
 
 }  // namespace kestrel

@@ -320,12 +320,14 @@ class Messaging : public ProcessSingleton<Messaging> {
   // S10: 0 when the printer's journal check code equals code (16 hex digits).
   int CheckJournalCheckCode(const char* code);
   // Finishes the journal transfer, verifies it (re-transferring from the
-  // start up to four times) and saves it as path + ".txt" / ".bin". The
-  // temporary files keep the journal whenever it is not saved: 111 with
-  // "Chyba pri sťahovaní žurnálu" when the fifth check fails, 111 with
-  // "Chyba pri ukladaní žurnálu" when the files cannot be saved (neither
-  // half is then left saved), or the check's own result when the printer
-  // does not answer it (nothing is thrown away then).
+  // start up to four times) and saves it as path + ".txt" / ".bin". Whether
+  // it can be saved there (a name, both files free, a directory that takes a
+  // file) is checked before anything is sent. The temporary files keep the
+  // journal whenever it is not saved: 111 with "Chyba pri sťahovaní žurnálu"
+  // when the fifth check fails, 111 with "Chyba pri ukladaní žurnálu" when
+  // the files cannot be saved (neither half is then left saved), or the
+  // check's own result when the printer does not answer it (nothing is
+  // thrown away then). Files the printer refused go aside, never away.
   int DownloadJournal(const char* path);
   // (FiscalStateQueries.cpp) The questions of the getters above, with the
   // result of the request behind the answer: 0 and the answer, or the

@@ -58,6 +58,8 @@ int32_t FiscalPrinter::OpenService(const char* deviceClass, const char* deviceNa
   log.Write("FiscalPrinter::OpenService", "%s; %s; %d", Text(deviceClass), Text(deviceName),
             opos::kServiceObjectVersion);
   Journal::Instance().LoadPaths();
+  // A journal save a killed process left half done is finished first.
+  Journal::Instance().Settle();
 
   // Naming each process-wide object also creates the ones not yet in use.
   log.Write("FiscalPrinter::OpenService", "FiscalPrinter %p", static_cast<void*>(this));

@@ -191,14 +191,16 @@ std::vector<CommandClass> Classes() {
        [](MatrixCell& cell) { return Begin(cell) == 0 && Item(cell) == 0 && Total(cell) == 0; },
        [](MatrixCell& cell) { return End(cell); },
        [](Outcome) { return Expected{}; }, [](Outcome) { return false; }, false},
-      // A check that the printer does not confirm, for whatever reason it
-      // answers, fetches the whole journal again and checks once more; only
-      // silence ends the download, and the files wait for the next one.
+      // A check that the printer refuses fetches the whole journal again and
+      // checks once more. A check it does not answer, or answers unreadably
+      // or busy, may have been accepted: the download ends with that, and the
+      // files wait for the next one, which learns where the printer stands.
       {"journal download", "S10", 4, 3 + 12 + 3 + 12, false, [](MatrixCell& cell) { return SellOne(cell); },
        [](MatrixCell& cell) { return Download(cell, "cell"); },
        [](Outcome o) {
-         if (o == Outcome::kOff) return Expected{kFailure, 0, text::kTextNoReply};  // the fetch before the check fails
-         return o == Outcome::kNoReply || o == Outcome::kLongTimeout ? FromExchange(o) : Expected{};
+         const bool unanswered = o == Outcome::kOff || o == Outcome::kNoReply || o == Outcome::kLongTimeout ||
+                                 o == Outcome::kInvalid || o == Outcome::kBusy;
+         return unanswered ? FromExchange(o) : Expected{};
        },
        nullptr},
   };
