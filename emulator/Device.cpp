@@ -292,6 +292,10 @@ std::string Device::Command(const std::string& line) {
     else return "error: confirm mem|service on|off";
     return "ok";
   }
+  if (name == "journal" && (arg == "free" || arg == "keep")) {
+    printer_.Journal().SetFreesConfirmed(arg == "free");
+    return "ok";
+  }
   if (name == "strict" && onOff(arg, flag)) {
     printer_.SetStrictSequence(flag);
     return "ok";

@@ -33,6 +33,7 @@ class Device {
   //   status N|auto                the status request answers N until "auto"
   //   badjournal [N]               the journal check rejects the next N codes
   //   strict on|off                answer 31 to an unexpected sequence digit
+  //   journal free|keep            free confirmed journal blocks, or keep them all
   //   firmware X.Y.Z
   // Returns "ok" or "error: ...".
   std::string Command(const std::string& line);

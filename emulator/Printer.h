@@ -21,6 +21,9 @@ struct PrinterOptions {
   bool slipStation = false;
   // Answer 31 to a request whose sequence digit is not the expected one.
   bool strictSequence = false;
+  // Free journal blocks once the host has confirmed them (a transfer from
+  // the start then begins at the first unconfirmed block).
+  bool freeConfirmedJournal = false;
   // The printer's clock; the system clock when empty.
   std::function<std::time_t()> now;
 };

@@ -21,6 +21,7 @@
 #include "protocol/Messaging.h"
 #include "service/FiscalPrinter.h"
 #include "service/FiscalPrinterConstants.h"
+#include "tests/support/JournalMode.h"
 #include "tests/support/SingletonReset.h"
 #include "tests/support/ServiceSession.h"
 #include "tests/support/TestProfile.h"
@@ -66,6 +67,7 @@ class MatrixCell {
     profile_.Set("Port", link);
     emulator::ServerOptions options;
     options.link = link;
+    UseJournalModeOfTheRun(options.printer);
     server_ = std::make_unique<emulator::PtyServer>(options);
     std::string why;
     started_ = server_->Start(&why) == 0;
