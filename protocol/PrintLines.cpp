@@ -29,6 +29,7 @@ int Messaging::PrintLines(const char* text, bool flag) {
 
   // An empty text still feeds one blank line.
   int firstFailure = kSuccess;
+  bool firstUnknown = false;  // the reported piece's reply never came readable
   std::size_t offset = 0;
   do {
     const std::string piece = printable.substr(offset, kPieceChars);
@@ -38,9 +39,13 @@ int Messaging::PrintLines(const char* text, bool flag) {
     ClosePacketOut();
     const int result = SendReceive(kLinesTimeout);
     // Every piece goes out, but a lost piece must not be reported as printed.
-    if (firstFailure == kSuccess) firstFailure = result;
+    if (firstFailure == kSuccess) {
+      firstFailure = result;
+      firstUnknown = outcomeUnknown_;
+    }
     offset += kPieceChars;
   } while (offset < printable.size());
+  outcomeUnknown_ = firstUnknown;
   return firstFailure;
 }
 

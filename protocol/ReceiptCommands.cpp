@@ -188,6 +188,7 @@ int Messaging::Payment(long long amount, const char* paymentForm, bool displayDi
     const std::size_t point = shown.find('.');
     if (point != std::string::npos) shown[point] = ',';
     DisplayText(shown.c_str(), displayRows);
+    outcomeUnknown_ = false;  // the display's fate is not the payment's
   }
   return kFiscalTotalsError;
 }
