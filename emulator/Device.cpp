@@ -91,9 +91,23 @@ std::string Device::TraceLine(const ExchangeRecord& record, const std::string& n
   return line.str();
 }
 
+bool Device::GarbleRepeat(const std::string& frame) {
+  if (garbleLeft_ == 0 || frame != garbledFrame_) {
+    garbleLeft_ = 0;
+    garbledFrame_.clear();
+    return false;
+  }
+  if (garbleLeft_ > 0) --garbleLeft_;
+  return true;
+}
+
 Transmission Device::Exchange(const std::string& frame) {
   Transmission out;
   std::string note;
+  if (offAfter_ == 0) {
+    on_ = false;
+    offAfter_ = -1;
+  }
   if (!on_) {
     Request request;
     out.record.parsed = ParseRequest(frame, request) == ParseError::kNone;
@@ -101,10 +115,25 @@ Transmission Device::Exchange(const std::string& frame) {
     out.trace = TraceLine(out.record, "off");
     return out;
   }
+  if (offAfter_ > 0) --offAfter_;
   Request request;
   bool parsed = ParseRequest(frame, request) == ParseError::kNone;
+  bool garble = parsed && GarbleRepeat(frame);
+  // Once this request is answered (or not), faults letting requests pass count it.
+  struct Passed {
+    FaultQueue& faults;
+    const Request& request;
+    bool parsed;
+    ~Passed() {
+      if (parsed) faults.PassRequest(request.code);
+    }
+  } passed{faults_, request, parsed};
   Fault fault;
-  if (parsed && faults_.TakeRequestFault(request.code, request.type, fault)) {
+  if (garble) {
+    // A resend of the garbled request: answered (from memory) and garbled again.
+    out.record = printer_.Exchange(frame);
+    note = "garble";
+  } else if (parsed && faults_.TakeRequestFault(request.code, request.type, fault)) {
     switch (fault.kind) {
       case FaultKind::kNoReply:
         out.record.parsed = true;
@@ -137,6 +166,14 @@ Transmission Device::Exchange(const std::string& frame) {
         out.record = printer_.Exchange(frame);
         note = "long";
         break;
+      case FaultKind::kGarble:
+        // Carried out; the reply (and those to its repeats) cannot be read.
+        out.record = printer_.Exchange(frame);
+        garble = true;
+        garbledFrame_ = frame;
+        garbleLeft_ = fault.remaining < 0 ? -1 : fault.remaining - 1;
+        note = "garble";
+        break;
       default:
         out.record = printer_.Exchange(frame);
         break;
@@ -150,6 +187,8 @@ Transmission Device::Exchange(const std::string& frame) {
     return out;
   }
   std::string bytes = out.record.replyFrame;
+  // A garbled reply keeps its length; its check digits no longer fit.
+  if (garble && bytes.size() >= 4) bytes[bytes.size() - 4] = bytes[bytes.size() - 4] == '0' ? '1' : '0';
   std::string before;
   std::string after;
   int pieces = 1;
@@ -212,8 +251,16 @@ std::string Device::Command(const std::string& line) {
   };
   bool flag = false;
   if (name.empty()) return "error: empty command";
+  if (name == "off" && arg == "after") {
+    char* end = nullptr;
+    const long count = std::strtol(arg2.c_str(), &end, 10);
+    if (arg2.empty() || *end != '\0' || count < 0 || count > 1000000) return "error: off after K";
+    offAfter_ = static_cast<int>(count);
+    return "ok";
+  }
   if (name == "off" || name == "on") {
     on_ = name == "on";
+    offAfter_ = -1;
     return "ok";
   }
   if (name == "cover" && onOff(arg, flag)) {
@@ -243,6 +290,10 @@ std::string Device::Command(const std::string& line) {
     if (arg == "mem") printer_.SetMemoryNearFullConfirmation(flag);
     else if (arg == "service") printer_.SetServiceConfirmation(flag);
     else return "error: confirm mem|service on|off";
+    return "ok";
+  }
+  if (name == "journal" && (arg == "free" || arg == "keep")) {
+    printer_.Journal().SetFreesConfirmed(arg == "free");
     return "ok";
   }
   if (name == "strict" && onOff(arg, flag)) {

@@ -25,6 +25,7 @@ class Device {
 
   // One control line: a fault of FaultQueue, or a lasting condition:
   //   off | on                     switched off (answers nothing) or on
+  //   off after K                  answers K more requests, then is off
   //   cover open|closed            paper ok|near|out
   //   slip in|out                  slipstation on|off
   //   eod on|off                   day closure required
@@ -32,6 +33,7 @@ class Device {
   //   status N|auto                the status request answers N until "auto"
   //   badjournal [N]               the journal check rejects the next N codes
   //   strict on|off                answer 31 to an unexpected sequence digit
+  //   journal free|keep            free confirmed journal blocks, or keep them all
   //   firmware X.Y.Z
   // Returns "ok" or "error: ...".
   std::string Command(const std::string& line);
@@ -47,9 +49,16 @@ class Device {
   static std::string TraceText(const std::string& cp1250);
 
  private:
+  // The replies of a garbled request still to garble: its frame (a resend
+  // is byte for byte the same) and how many (-1: every one).
+  bool GarbleRepeat(const std::string& frame);
+
   Printer printer_;
   FaultQueue faults_;
   bool on_ = true;
+  int offAfter_ = -1;  // requests still answered before switching off; -1: none pending
+  std::string garbledFrame_;
+  int garbleLeft_ = 0;
 };
 
 }  // namespace kestrel::emulator

@@ -33,8 +33,9 @@ void ElectronicJournal::AddDocument(const std::string& text, const std::string& 
 }
 
 void ElectronicJournal::Restart() {
-  position_ = 0;
-  confirmed_ = 0;
+  // Confirmed blocks a freeing printer has let go cannot be handed out again.
+  if (!freesConfirmed_) confirmed_ = 0;
+  position_ = confirmed_;
 }
 
 bool ElectronicJournal::Next(JournalBlock& block, std::size_t& number) {

@@ -3,7 +3,8 @@
 // (its printed lines, windows-1250, CR LF line ends) and a binary record. The
 // host pulls blocks one at a time and confirms what it pulled with a check
 // code; the printer compares it with the code of the blocks it handed out
-// since the last confirmation or the last restart of the transfer.
+// since the last confirmation or the last restart of the transfer. Blocks()
+// keeps every block for tests, also those a freeing printer let go.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -25,7 +26,12 @@ class ElectronicJournal {
   // binary record. Bytes the line cannot carry are replaced first.
   void AddDocument(const std::string& text, const std::string& record);
 
-  // Restarts the transfer at the first block.
+  // A printer that frees confirmed blocks hands out, on a restart, only those
+  // it still holds; one that keeps them hands out its whole history again.
+  void SetFreesConfirmed(bool frees) { freesConfirmed_ = frees; }
+  bool FreesConfirmed() const { return freesConfirmed_; }
+
+  // Restarts the transfer at the first block it still holds.
   void Restart();
   // The next block; false when everything has been handed out.
   bool Next(JournalBlock& block, std::size_t& number);
@@ -52,6 +58,7 @@ class ElectronicJournal {
   std::vector<JournalBlock> blocks_;
   std::size_t position_ = 0;   // next block to hand out
   std::size_t confirmed_ = 0;  // first block not yet confirmed
+  bool freesConfirmed_ = false;
 };
 
 }  // namespace kestrel::emulator

@@ -27,8 +27,19 @@ void UseOne(std::vector<Fault>& faults, std::size_t index) {
 
 bool IsRequestKind(FaultKind kind) {
   return kind == FaultKind::kNoReply || kind == FaultKind::kLong || kind == FaultKind::kBusy ||
-         kind == FaultKind::kSequence || kind == FaultKind::kReply || kind == FaultKind::kError;
+         kind == FaultKind::kSequence || kind == FaultKind::kReply || kind == FaultKind::kError ||
+         kind == FaultKind::kGarble;
 }
+
+// A trailing "after K" sets how many requests the fault lets pass first.
+bool TakeAfterClause(std::vector<std::string>& args, Fault& fault) {
+  if (args.size() < 2 || args[args.size() - 2] != "after") return true;
+  if (!ParseInt(args.back(), fault.skip)) return false;
+  args.resize(args.size() - 2);
+  return true;
+}
+
+bool Matches(const Fault& fault, const std::string& code) { return fault.code.empty() || fault.code == code; }
 
 }  // namespace
 
@@ -53,6 +64,10 @@ bool FaultQueue::Add(const std::string& line, std::string& error) {
     }
     return ParseInt(args[index], fault.remaining) && fault.remaining > 0;
   };
+  if (!TakeAfterClause(args, fault)) {
+    error = "bad arguments: " + line;
+    return false;
+  }
   // Any fault but "reply" may name, last, the one command it waits for.
   if (name != "reply" && !args.empty() && IsCommandCode(args.back())) {
     fault.code = args.back();
@@ -91,6 +106,9 @@ bool FaultQueue::Add(const std::string& line, std::string& error) {
     ok = args.size() >= 2 && args.size() <= 3 && IsCommandCode(args[0]) && ParseInt(args[1], fault.a) &&
          fault.a <= 99 && count(2);
     if (ok) fault.code = args[0];
+  } else if (name == "garble") {
+    fault.kind = FaultKind::kGarble;
+    ok = args.size() <= 1 && count(0);
   } else if (name == "error") {
     fault.kind = FaultKind::kError;
     ok = args.size() == 1 && ParseInt(args[0], fault.a) && fault.a <= 99;
@@ -109,23 +127,34 @@ bool FaultQueue::Add(const std::string& line, std::string& error) {
 bool FaultQueue::TakeRequestFault(const std::string& code, int type, Fault& out) {
   for (std::size_t i = 0; i < faults_.size(); ++i) {
     const Fault& fault = faults_[i];
-    if (!IsRequestKind(fault.kind)) continue;
-    if (!fault.code.empty() && fault.code != code) continue;
+    if (!IsRequestKind(fault.kind) || fault.skip > 0) continue;
+    if (!Matches(fault, code)) continue;
     // A long operation starts with a command; the error reply is meant for a
     // command too, not for the status request that follows it.
     if (fault.kind == FaultKind::kLong && type != 1) continue;
     if (fault.kind == FaultKind::kError && (type != 1 || code == "S09")) continue;
     out = fault;
-    UseOne(faults_, i);
+    // A garbled request is one request: its count is spent on the replies.
+    if (fault.kind == FaultKind::kGarble) {
+      faults_.erase(faults_.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      UseOne(faults_, i);
+    }
     return true;
   }
   return false;
 }
 
+void FaultQueue::PassRequest(const std::string& code) {
+  for (Fault& fault : faults_) {
+    if (fault.skip > 0 && Matches(fault, code)) --fault.skip;
+  }
+}
+
 std::vector<Fault> FaultQueue::TakeReplyFaults(const std::string& code) {
   std::vector<Fault> taken;
   for (std::size_t i = 0; i < faults_.size();) {
-    if (IsRequestKind(faults_[i].kind) || (!faults_[i].code.empty() && faults_[i].code != code)) {
+    if (IsRequestKind(faults_[i].kind) || faults_[i].skip > 0 || !Matches(faults_[i], code)) {
       ++i;
       continue;
     }

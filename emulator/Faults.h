@@ -15,19 +15,24 @@
 //   seqerror [N]             answer 31 (the host resends)
 //   reply CMD CODE [N|always] answer CMD with CODE without carrying it out
 //   error STATUS             answer 51, and STATUS to the status request after
+//   garble [N] [CMD]         carry the next request out, and garble its reply
+//                            and the replies to its repeats, N in all
 //   clear                    forget every waiting fault
 //
 // N defaults to 1; "always" keeps a fault until "clear". Every fault but
 // "reply" also takes a command code as its last word (as noreply and long
-// show): it then waits for a request of that command and leaves the others. Lasting conditions of
-// the printer (cover, paper, slip, day closure, ...) are set on the Printer.
+// show): it then waits for a request of that command and leaves the others.
+// Any fault may end with "after K": it lets K requests (of its command, when
+// it names one) pass before it strikes. Lasting conditions of the printer
+// (cover, paper, slip, day closure, ...) are set on the Printer.
 #include <string>
 #include <vector>
 
 namespace kestrel::emulator {
 
 enum class FaultKind {
-  kNoReply, kGarbage, kBadCrc, kLowerCrc, kNoise, kExtra, kSplit, kLong, kBusy, kSequence, kReply, kError
+  kNoReply, kGarbage, kBadCrc, kLowerCrc, kNoise, kExtra, kSplit, kLong, kBusy, kSequence, kReply, kError,
+  kGarble
 };
 
 struct Fault {
@@ -36,6 +41,7 @@ struct Fault {
   std::string code;   // only requests with this command code; empty: any
   int a = 0;          // reply code, bytes, pieces, polls or status
   int b = 0;          // pause in milliseconds for split
+  int skip = 0;       // requests (of code) to let pass first ("after K")
 };
 
 class FaultQueue {
@@ -53,6 +59,9 @@ class FaultQueue {
   // Every waiting fault that changes the reply's bytes, each used up by one.
   // Faults aimed at another command stay.
   std::vector<Fault> TakeReplyFaults(const std::string& code);
+  // One request of this code has passed: faults still letting requests
+  // pass count it.
+  void PassRequest(const std::string& code);
 
  private:
   std::vector<Fault> faults_;

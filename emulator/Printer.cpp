@@ -18,6 +18,7 @@ Printer::Printer(PrinterOptions options) : options_(std::move(options)) {
   if (!options_.now) options_.now = SystemNow;
   SetFirmware(options_.firmware);
   slipStation_ = options_.slipStation;
+  journal_.SetFreesConfirmed(options_.freeConfirmedJournal);
   display_.assign(2, std::string(20, ' '));
   fiscalisedAt_ = Now();
 }

@@ -21,6 +21,9 @@ struct PrinterOptions {
   bool slipStation = false;
   // Answer 31 to a request whose sequence digit is not the expected one.
   bool strictSequence = false;
+  // Free journal blocks once the host has confirmed them (a transfer from
+  // the start then begins at the first unconfirmed block).
+  bool freeConfirmedJournal = false;
   // The printer's clock; the system clock when empty.
   std::function<std::time_t()> now;
 };
@@ -81,6 +84,11 @@ class Printer {
   int StateDigit() const;        // S01 field 3
   bool DayClosureRequired() const;
   bool ReceiptOpen() const { return receipt_.open; }
+  // The open receipt's lines (voided ones included) and what was paid on it.
+  std::size_t ReceiptLineCount() const { return receipt_.lines.size(); }
+  Cents ReceiptPaid() const { return receipt_.paid; }
+  // The number of the last receipt closed (not cancelled), 0 before any.
+  int LastReceiptNumber() const { return lastReceiptNumber_; }
   bool TrainingMode() const { return training_; }
   Cents DailyTotal() const { return dailyTotal_; }
   int ClosureNumber() const { return closureNumber_; }

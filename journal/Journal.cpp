@@ -18,8 +18,9 @@ namespace {
 constexpr const char* kFileNames[] = {
     "kstr_jrn_tmp.txt",         "kstr_jrn_tmp.bin",    "kstr_jrn_cc.bin",      "kstr_jrn_eod.txt",
     "kstr_jrn_eod_content.txt", "kstr_jrn_header.txt", "kstr_jrn_trailer.txt", "kstr_jrn_rec.txt",
+    "kstr_jrn_check.txt",
 };
-static_assert(sizeof kFileNames / sizeof kFileNames[0] == static_cast<std::size_t>(JournalFile::kReceiptNumber) + 1,
+static_assert(sizeof kFileNames / sizeof kFileNames[0] == static_cast<std::size_t>(JournalFile::kCheckState) + 1,
               "one name per journal file");
 
 // Room to read "DataDirectory" whole, so that a value too long for a path is

@@ -8,7 +8,9 @@
 // Each operation writes one log entry under its own tag ("Journal::<Method>").
 // Operations return 0 or 111 unless stated otherwise; nothing throws.
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/Singleton.h"
 
@@ -24,6 +26,7 @@ enum class JournalFile {
   kHeader,         // "kstr_jrn_header.txt"
   kTrailer,        // "kstr_jrn_trailer.txt"
   kReceiptNumber,  // "kstr_jrn_rec.txt"
+  kCheckState,     // "kstr_jrn_check.txt": how far the printer has confirmed the temporary files
 };
 
 class Journal : public ProcessSingleton<Journal> {
@@ -38,6 +41,13 @@ class Journal : public ProcessSingleton<Journal> {
   // The day-closure record: "%Y%m%d%H%M%S" and the flag character.
   static constexpr std::size_t kEodRecordChars = 15;
   static constexpr std::size_t kEodContentLineChars = 40;
+
+  // A place in the two temporary files: a byte count into each.
+  struct Extent {
+    std::uint64_t text = 0;
+    std::uint64_t binary = 0;
+    bool operator==(const Extent& other) const { return text == other.text && binary == other.binary; }
+  };
 
   // The fixed file name (no directory) of a journal file.
   static const char* FileName(JournalFile file);
@@ -83,6 +93,45 @@ class Journal : public ProcessSingleton<Journal> {
   // 0 when there is nothing to copy; on any failure the text journal stays.
   int CopyEODContent();
 
+  // ---- What the printer has confirmed (JournalCheck.cpp) ----
+  // The temporary files begin with what the printer has confirmed and the
+  // application has not saved yet; "kstr_jrn_check.txt" keeps where that
+  // ends. A check the printer was sent but never answered may have moved its
+  // confirmation on; the places such checks reached are kept too, so that
+  // what the printer may have freed is never thrown away nor saved twice.
+  //
+  // Where the printer's confirmation may stand: the part known confirmed
+  // first, then the ends of checks left unanswered, in order.
+  std::vector<Extent> ConfirmationPoints();
+  // The present ends of the two temporary files.
+  Extent TmpEnd();
+  // The journal check code of the temporary files from a place on.
+  int GetCheckCodeFrom(const Extent& from, unsigned char code[kCheckCodeSize]);
+  // Before a check up to end is sent: end becomes a place the confirmation
+  // may stand. 111 when that cannot be kept; then nothing may be sent.
+  int NoteCheckSent(const Extent& end);
+  // The printer accepted the check up to end: everything up to it is confirmed.
+  int NoteCheckAccepted(const Extent& end);
+  // The printer refused the check from point: its confirmation is not there
+  // (nor at the end of that check, unless it may have been there before).
+  int NoteCheckRefused(const Extent& point, const Extent& end, bool endWasPoint);
+  // Nothing sent was recognised: what follows the confirmed part goes aside
+  // under "kstr_jrn_refused_N.txt" / ".bin" (never deleted by the service),
+  // and the temporary files keep the confirmed part only. 0 or 111.
+  int SetAsideUnconfirmed();
+  // Saves the confirmed part under baseName + ".txt" / ".bin" (neither may
+  // exist; a half with nothing confirmed is not written) and drops it from
+  // the temporary files. Either both halves are saved or, after a failure
+  // the process lives through, neither. 0 or 111.
+  int SaveConfirmed(const char* baseName);
+  // Finishes a save or a setting aside that a process stopped in the middle
+  // of (called when the service opens and before every transfer). 0 or 111.
+  int Settle();
+  // Drops what follows length in a temporary file (kind as AppendTmp),
+  // deleting it when nothing is left, but never what the printer may have
+  // confirmed. 0 or 111.
+  int TruncateTmp(int kind, std::uint64_t length);
+
   // The number held in the first 5 characters of the file; 0 when missing.
   int GetReceiptNumber();
   int UpdateReceiptNumber(int number);
@@ -102,12 +151,30 @@ class Journal : public ProcessSingleton<Journal> {
   friend class ProcessSingleton<Journal>;
   Journal() = default;
 
-  static constexpr std::size_t kFileCount = 8;
+  static constexpr std::size_t kFileCount = 9;
 
   // The path of file, or empty with a log line under tag when it was not built.
   const std::string* RequirePath(JournalFile file, const char* tag) const;
   int ReadStoredText(JournalFile file, const char* tag, char* buffer, std::size_t maxChars);
   int ReplaceStoredText(JournalFile file, const char* tag, const char* text);
+
+  // The check state as "kstr_jrn_check.txt" holds it.
+  struct CheckState {
+    std::vector<Extent> points;  // never empty: the known confirmed part first
+    bool saving = false;         // a save of points[0] under savingName is under way
+    std::string savingName;
+    Extent savingEnd;            // the files' ends when it began
+    bool settingAside = false;   // a setting aside into refused number asideNumber is under way
+    int asideNumber = 0;
+    Extent asideFrom;
+    Extent asideEnd;
+  };
+  CheckState LoadCheckState();
+  int StoreCheckState(const CheckState& state);
+  int FinishSave(CheckState& state);
+  int FinishAside(CheckState& state);
+  // A file of the data directory by name.
+  std::string DataPath(const std::string& name) const;
 
   std::string paths_[kFileCount];
 };

@@ -117,7 +117,8 @@ int Journal::CopyEODContent() {
     Log::Instance().Write(kTag, "Error while writing %s", targetPath->c_str());
     return kFailure;
   }
-  return DeleteTmp(kText) == kSuccess ? kSuccess : kFailure;
+  // What the printer may have confirmed and not yet seen saved stays.
+  return TruncateTmp(kText, 0);
 }
 
 }  // namespace kestrel

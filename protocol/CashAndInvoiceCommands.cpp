@@ -8,6 +8,7 @@
 #include "log/Log.h"
 #include "protocol/AmountText.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
 #include "tools/Tools.h"
@@ -15,7 +16,7 @@
 namespace kestrel {
 namespace {
 
-constexpr int kDocumentTimeout = 4;
+constexpr int kDocumentTimeout = reply_timeout::kCommand;
 constexpr std::size_t kTrailerChars = 1000;
 constexpr int kTrailerFieldChars = 160;
 constexpr int kCaptionFieldChars = 40;
@@ -53,6 +54,8 @@ int Messaging::Cash(long long amount, bool singleCashReceipt) {
     AddPacketOutText(StoredTrailer().c_str(), false, kTrailerFieldChars);
   }
   ClosePacketOut();
+  // A cash line changes the ticket's sum by an amount the printer keeps.
+  if (!singleCashReceipt) subtotalKnown_ = false;
   const int result = SendReceive(kDocumentTimeout);
   if (result != kSuccess) return result;
   Journal::Instance().UpdateEOD("", true);
@@ -90,6 +93,7 @@ int Messaging::Invoice(long long amount, const char* text) {
     AddPacketOutText(StoredTrailer().c_str(), false, kTrailerFieldChars);
   }
   ClosePacketOut();
+  subtotalKnown_ = false;
   const int result = SendReceive(kDocumentTimeout);
   if (result != kSuccess) return result;
   Journal::Instance().UpdateEOD("", true);

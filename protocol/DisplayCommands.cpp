@@ -6,12 +6,13 @@
 
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Tools.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kDisplayTimeout = 1;
+constexpr int kDisplayTimeout = reply_timeout::kStatus;
 
 void AppendHex(std::string& hex, unsigned char byte) {
   static const char kDigits[] = "0123456789ABCDEF";

@@ -29,12 +29,14 @@ int AskFlagBits(Messaging& messaging, long bit, bool& set) {
 int Messaging::AskFiscalPrinterState(int& state) {
   Log::Instance().Write("Messaging::AskFiscalPrinterState", "%s", "");
   state = printerState_;
-  // One request tells whether the printer answers; the state's meaning by
-  // firmware stays with GetFiscalPrinterState.
+  // Before the firmware is known the digits cannot be read; the cached
+  // state stands, as for every refresh.
+  if (majorVersion_ <= 0 || minorVersion_ < 0) return kSuccess;
   char field[3];
   const int result = GetFiscalState(kFieldDayState, field, sizeof field);
   if (result != kSuccess) return result;
-  state = GetFiscalPrinterState(true);
+  state = StateFromDigit(std::atoi(field));
+  Log::Instance().Write("Messaging::AskFiscalPrinterState", "PrinterState is %d", state);
   return kSuccess;
 }
 

@@ -9,6 +9,7 @@
 #include "journal/Journal.h"
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Clock.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
@@ -17,7 +18,7 @@
 namespace kestrel {
 namespace {
 
-constexpr int kLogoTimeout = 4;
+constexpr int kLogoTimeout = reply_timeout::kCommand;
 constexpr std::size_t kLogoBlockBytes = 100;
 constexpr std::size_t kLogoMaxBlocks = 999;  // block numbers have three digits
 constexpr int kLogoSettleMs = 500;
@@ -104,7 +105,11 @@ int Messaging::UpdateHeader() {
   std::string header;
   for (int item : kHeaderItems) {
     char line[kHeaderLineChars + 1] = {};
-    if (ReadFiscalData(item, line, sizeof(line)) != kSuccess) continue;
+    const int read = ReadFiscalData(item, line, sizeof(line));
+    // A printer that stopped answering would leave a header of nothing: the
+    // stored one stays.
+    if (read == kTimeout) return kTimeout;
+    if (read != kSuccess) continue;
     Tools::Trim(line);
     if (line[0] == '\0') continue;
     header += PadRight(Tools::CenterText(line, kHeaderLineChars), kHeaderLineChars);

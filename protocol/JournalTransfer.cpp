@@ -1,18 +1,20 @@
 // Pulls the printer's electronic journal, block by block, into the temporary
 // journal files.
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "journal/Journal.h"
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "protocol/TransferProgress.h"
 #include "tools/Results.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kJournalTimeout = 1;
+constexpr int kJournalTimeout = reply_timeout::kStatus;
 constexpr int kPacketTypeJournalFirst = 4;  // restart at the journal's first block
 constexpr int kPacketTypeJournalNext = 5;   // the next block
 constexpr int kKindChars = 100;
@@ -25,6 +27,10 @@ constexpr long kMaxBlocks = 100000;
 
 int Messaging::AppendJournals(bool fromStart) {
   Log::Instance().Write("Messaging::AppendJournals", "%d", fromStart ? 1 : 0);
+  // A save or a setting aside that a process left half done is finished
+  // before anything is added behind it.
+  Journal::Instance().Settle();
+  const std::uint64_t binaryBefore = Journal::Instance().TmpEnd().binary;
   TransferReport report(fromStart);
 
   if (fromStart) {
@@ -62,15 +68,17 @@ int Messaging::AppendJournals(bool fromStart) {
   if (binaryAppendFailed) {
     // The check code stops reading at a 0x1A byte, which binary records may
     // hold, so a binary block missing behind one would go unnoticed and be
-    // confirmed. The binary file with the gap is dropped instead: the printer
-    // keeps every unconfirmed block, and the next download, refused, fetches
-    // them again from the start.
+    // confirmed. What this transfer added to the binary file is dropped
+    // instead: the printer keeps every unconfirmed block, and the next
+    // download, refused, fetches them again from the start.
     Log::Instance().Write("Messaging::AppendJournals", "%s", "Binary journal block not stored, file dropped");
-    Journal::Instance().DeleteTmp(Journal::kBinary);
+    Journal::Instance().TruncateTmp(Journal::kBinary, binaryBefore);
     return kFailure;
   }
-  // The printer answers "no more journal data" (202) when it has handed out all.
-  return result == kJournalEmpty ? kSuccess : kFailure;
+  // The printer answers "no more journal data" (202) when it has handed out
+  // all; one that does not answer says so.
+  if (result == kJournalEmpty) return kSuccess;
+  return result == kTimeout ? kTimeout : kFailure;
 }
 
 }  // namespace kestrel

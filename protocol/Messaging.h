@@ -46,6 +46,10 @@ constexpr int kReplyBusy = 12;
 constexpr int kReplyBadSequence = 31;
 constexpr int kReplyPrinterError = 51;
 
+// Rows of the customer display that a text may fill (the row count of the
+// configuration is clamped to 0..9).
+constexpr int kMaxDisplayRows = 9;
+
 constexpr std::size_t kErrorTextSize = 101;  // 100 characters and the terminator
 constexpr int kVatGroups = 8;                // groups A..H
 constexpr int kVatValues = 3;                // rate, net amount, VAT amount
@@ -188,7 +192,8 @@ class Messaging : public ProcessSingleton<Messaging> {
   // P22: raw bytes for the printer mechanism, as hexadecimal text.
   int SetPrinter(const char* hexText);
   // D01: the text, control bytes dropped, cut and padded to rows x 20
-  // characters, one field per row.
+  // characters, one field per row. Rows are clamped to 0..9; with none,
+  // nothing is sent and the result is 0.
   int DisplayText(const char* text, int rows);
   // P08: subtotal, printed (print) or only reported; stores reply field 0.
   int Subtotal(bool print);
@@ -315,12 +320,14 @@ class Messaging : public ProcessSingleton<Messaging> {
   // S10: 0 when the printer's journal check code equals code (16 hex digits).
   int CheckJournalCheckCode(const char* code);
   // Finishes the journal transfer, verifies it (re-transferring from the
-  // start up to four times) and saves it as path + ".txt" / ".bin". The
-  // temporary files keep the journal whenever it is not saved: 111 with
-  // "Chyba pri sťahovaní žurnálu" when the fifth check fails, 111 with
-  // "Chyba pri ukladaní žurnálu" when the files cannot be saved (neither
-  // half is then left saved), or the check's own result when the printer
-  // does not answer it (nothing is thrown away then).
+  // start up to four times) and saves it as path + ".txt" / ".bin". Whether
+  // it can be saved there (a name, both files free, a directory that takes a
+  // file) is checked before anything is sent. The temporary files keep the
+  // journal whenever it is not saved: 111 with "Chyba pri sťahovaní žurnálu"
+  // when the fifth check fails, 111 with "Chyba pri ukladaní žurnálu" when
+  // the files cannot be saved (neither half is then left saved), or the
+  // check's own result when the printer does not answer it (nothing is
+  // thrown away then). Files the printer refused go aside, never away.
   int DownloadJournal(const char* path);
   // (FiscalStateQueries.cpp) The questions of the getters above, with the
   // result of the request behind the answer: 0 and the answer, or the
@@ -333,6 +340,16 @@ class Messaging : public ProcessSingleton<Messaging> {
   int AskDailyTotal(double& total);
   int AskPrinterReceiptNumber(int& number);
   int AskReceiptSubtotal(double& subtotal);
+
+  // ======================= The printer's word on a command ==========
+  // True when the last exchange ended without a reply that could be read
+  // (none in time, or only damaged ones): the printer may have carried the
+  // request out. A receipt command that can learn what happened from the
+  // printer (a line from the subtotal, a payment from the state, a close or
+  // a cancel from the state) does so before it returns: carried out gives 0,
+  // not carried out its own failure, and when the printer cannot tell it
+  // returns 112 and this stays true.
+  bool OutcomeUnknown() const { return outcomeUnknown_; }
 
   // ======================= Buffers (read only) =====================
   // The request being built or last sent, and the last reply frame, both
@@ -354,6 +371,20 @@ class Messaging : public ProcessSingleton<Messaging> {
 
   // Reply 51: asks the printer's status and maps it (201, 203 or 0).
   int PrinterErrorFromStatus();
+  // A line command's end: on 0 the reply's amount of the line; on an
+  // unreadable reply the outcome learnt from the subtotal.
+  int LineDone(int result);
+  // The PrinterState that fiscal state digit d (S01 field 3) means on this
+  // firmware.
+  int StateFromDigit(int digit) const;
+  // (ReceiptOutcome.cpp) What happened to a line, a payment or a close or
+  // cancel whose reply never came readable; failure is the exchange's result.
+  int LearnStartOutcome(int failure);
+  int LearnLineOutcome(int failure);
+  int LearnPaymentOutcome(int failure, int stateBefore);
+  int LearnEndOutcome(int failure);
+  // 112 with its text: the printer cannot tell what became of the command.
+  int NoOutcome(const char* why);
   // Appends raw bytes to the request; false (request refused) when they
   // would not fit with room for the frame trailer and terminator.
   bool AppendOut(const char* bytes, std::size_t count);
@@ -384,6 +415,12 @@ class Messaging : public ProcessSingleton<Messaging> {
   double subtotal_ = 0;
   double amountLeft_ = 0;
   double vatSummary_[kVatGroups][kVatValues] = {};
+
+  // ---- what is known of the open receipt, for learning outcomes ----
+  bool outcomeUnknown_ = false;
+  bool subtotalKnown_ = false;  // knownSubtotal_ is the printer's present subtotal
+  double knownSubtotal_ = 0;
+  double lineChange_ = 0;  // what the line being sent adds to the subtotal
 };
 
 // Holds Messaging's busy lock for the lifetime of one interface method.

@@ -5,6 +5,7 @@
 
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "serial/RS232.h"
 #include "tools/Clock.h"
 #include "tools/Results.h"
@@ -13,7 +14,7 @@
 namespace kestrel {
 namespace {
 
-constexpr int kAttempts = 3;
+constexpr int kAttempts = reply_timeout::kAttempts;
 constexpr int kLongPollIntervalSeconds = 1;
 constexpr int kLongPollLimitSeconds = 120;
 constexpr int kLongPollReplySeconds = 2;
@@ -24,6 +25,7 @@ constexpr std::size_t kMinimalReply = 12;
 int Messaging::SendReceive(int timeoutSeconds) {
   Log& log = Log::Instance();
   log.Write("Messaging::SendReceive", "%d", timeoutSeconds);
+  outcomeUnknown_ = false;
   if (outRefused_) {
     log.Write("Messaging::SendReceive", "Request not sent: too long");
     return kIllegal;
@@ -45,6 +47,8 @@ int Messaging::SendReceive(int timeoutSeconds) {
     if (r != kFailure && r != kTimeout) break;
   }
 
+  // No reply could be read: the request may have been carried out or not.
+  outcomeUnknown_ = r == kTimeout || r == kFailure;
   if (r == kTimeout) {
     SetErrorMessage(text::kTextNoReply);
     log.Write("Messaging::SendReceive", "No reply within %d secs", timeoutSeconds);

@@ -6,15 +6,16 @@
 
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kDisplayTimeout = 1;
-constexpr int kPrinterTimeout = 4;
-constexpr int kSubtotalTimeout = 4;
+constexpr int kDisplayTimeout = reply_timeout::kStatus;
+constexpr int kPrinterTimeout = reply_timeout::kCommand;
+constexpr int kSubtotalTimeout = reply_timeout::kCommand;
 constexpr std::size_t kDisplayColumns = 20;
 
 }  // namespace
@@ -30,12 +31,16 @@ int Messaging::SetPrinter(const char* hexText) {
 int Messaging::DisplayText(const char* text, int rows) {
   Log& log = Log::Instance();
   log.Write("Messaging::DisplayText", "%s; %d", text != nullptr ? text : "", rows);
-  const std::size_t rowCount = rows > 0 ? static_cast<std::size_t>(rows) : 0;
-  // More rows than a request can carry: the builder would refuse them anyway.
-  if (rowCount > kPacketBufferSize / kDisplayColumns) {
-    log.Write("Messaging::DisplayText", "Too many rows %d", rows);
-    return kIllegal;
+  // The display has at most nine rows; a configured count outside 0..9 is
+  // taken as its nearest end, so that it can neither overrun the request nor
+  // switch the display off.
+  const int clamped = rows < 0 ? 0 : rows > kMaxDisplayRows ? kMaxDisplayRows : rows;
+  if (clamped == 0) {
+    // No row to write to: an empty D01 would only draw a refusal.
+    log.Write("Messaging::DisplayText", "No display rows [%d]", rows);
+    return kSuccess;
   }
+  const std::size_t rowCount = static_cast<std::size_t>(clamped);
   const std::size_t length = text != nullptr ? std::strlen(text) : 0;
   std::vector<char> clean(length + 1, '\0');
   if (length > 0) Tools::StripControl(clean.data(), length, text);
@@ -60,8 +65,10 @@ int Messaging::Subtotal(bool print) {
   const int r = SendReceive(kSubtotalTimeout);
   if (r == kSuccess) {
     char field[21];
-    GetPacketInField(field, sizeof field, 0);  // an absent field reads as 0
+    // An absent field reads as 0, but it tells nothing of the receipt.
+    subtotalKnown_ = GetPacketInField(field, sizeof field, 0) == kSuccess;
     subtotal_ = DecodeReplyAmount(field);
+    knownSubtotal_ = subtotal_;
   }
   return r;
 }

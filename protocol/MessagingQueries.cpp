@@ -4,14 +4,15 @@
 
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kFiscalStateTimeout = 1;
-constexpr int kFiscalDataTimeout = 1;
-constexpr int kOperatingDataTimeout = 4;
+constexpr int kFiscalStateTimeout = reply_timeout::kStatus;
+constexpr int kFiscalDataTimeout = reply_timeout::kStatus;
+constexpr int kOperatingDataTimeout = reply_timeout::kCommand;
 
 // Items whose answer comes in two fields, handed on joined by "|".
 bool IsTwoFieldItem(int item) { return item >= 63 && item <= 65; }

@@ -3,6 +3,7 @@
 
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 
 namespace kestrel {
@@ -50,7 +51,7 @@ int Messaging::GetPrinterStatus(int station) {
 
   CreatePacketOut("S09", kPacketTypeCommand);
   ClosePacketOut();
-  const int r = SendReceive(1);
+  const int r = SendReceive(reply_timeout::kStatus);
   if (r != kSuccess) return FailedRequestResult(r);
   const int fieldResult = GetPacketInField(field, sizeof field, 0);
   if (fieldResult != kSuccess) return fieldResult;
@@ -63,31 +64,23 @@ int Messaging::GetFiscalPrinterState(bool refresh) {
   int state = printerState_;
   if (refresh && majorVersion_ > 0 && minorVersion_ >= 0) {
     char field[3];
-    if (GetFiscalState(3, field, sizeof field) == kSuccess) {
-      // Firmware from 2.14 on reports the receipt's ending and total phases
-      // with the digits 3 and 6 the other way round from older firmware.
-      const bool newer = majorVersion_ >= 3 || minorVersion_ >= 14;
-      switch (std::atoi(field)) {
-        case 2:
-          state = kPrinterStateFiscalReceipt;
-          break;
-        case 3:
-          state = newer ? kPrinterStateFiscalReceiptEnding : kPrinterStateFiscalReceiptTotal;
-          break;
-        case 5:
-          state = kPrinterStateFiscalReceiptTotal;
-          break;
-        case 6:
-          state = newer ? kPrinterStateFiscalReceiptTotal : kPrinterStateFiscalReceiptEnding;
-          break;
-        default:
-          state = kPrinterStateMonitor;
-          break;
-      }
-    }
+    if (GetFiscalState(3, field, sizeof field) == kSuccess) state = StateFromDigit(std::atoi(field));
   }
   log.Write("Messaging::GetFiscalPrinterState", "PrinterState is %d", state);
   return state;
+}
+
+int Messaging::StateFromDigit(int digit) const {
+  // Firmware from 2.14 on reports the receipt's ending and total phases
+  // with the digits 3 and 6 the other way round from older firmware.
+  const bool newer = majorVersion_ >= 3 || minorVersion_ >= 14;
+  switch (digit) {
+    case 2: return kPrinterStateFiscalReceipt;
+    case 3: return newer ? kPrinterStateFiscalReceiptEnding : kPrinterStateFiscalReceiptTotal;
+    case 5: return kPrinterStateFiscalReceiptTotal;
+    case 6: return newer ? kPrinterStateFiscalReceiptTotal : kPrinterStateFiscalReceiptEnding;
+    default: return kPrinterStateMonitor;
+  }
 }
 
 }  // namespace kestrel

@@ -4,13 +4,14 @@
 
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kLinesTimeout = 10;
+constexpr int kLinesTimeout = reply_timeout::kLong;
 constexpr std::size_t kPieceChars = 200;  // five printed lines of 40
 constexpr std::size_t kLoggedChars = 500;
 
@@ -28,6 +29,7 @@ int Messaging::PrintLines(const char* text, bool flag) {
 
   // An empty text still feeds one blank line.
   int firstFailure = kSuccess;
+  bool firstUnknown = false;  // the reported piece's reply never came readable
   std::size_t offset = 0;
   do {
     const std::string piece = printable.substr(offset, kPieceChars);
@@ -37,9 +39,13 @@ int Messaging::PrintLines(const char* text, bool flag) {
     ClosePacketOut();
     const int result = SendReceive(kLinesTimeout);
     // Every piece goes out, but a lost piece must not be reported as printed.
-    if (firstFailure == kSuccess) firstFailure = result;
+    if (firstFailure == kSuccess) {
+      firstFailure = result;
+      firstUnknown = outcomeUnknown_;
+    }
     offset += kPieceChars;
   } while (offset < printable.size());
+  outcomeUnknown_ = firstUnknown;
   return firstFailure;
 }
 

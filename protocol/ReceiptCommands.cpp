@@ -7,6 +7,7 @@
 #include "log/Log.h"
 #include "protocol/AmountText.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
 #include "tools/Tools.h"
@@ -14,8 +15,8 @@
 namespace kestrel {
 namespace {
 
-constexpr int kReceiptTimeout = 4;
-constexpr int kCloseTimeout = 5;
+constexpr int kReceiptTimeout = reply_timeout::kCommand;
+constexpr int kCloseTimeout = reply_timeout::kClose;
 constexpr int kItemAmountChars = 15;
 constexpr std::size_t kTrailerChars = 1000;
 constexpr int kTrailerFieldChars = 200;
@@ -45,13 +46,17 @@ int Messaging::StartTicket(bool displayDisabled, const char* receiptId) {
   AddPacketOutField(stamp.c_str());
   if (!id.empty()) AddPacketOutField(Tools::PadLeft(id.c_str(), '0', 16).c_str());
   ClosePacketOut();
-  const int result = SendReceive(kReceiptTimeout);
+  int result = SendReceive(kReceiptTimeout);
+  // A start whose reply was lost counts once the printer shows the receipt open.
+  if (result != kSuccess && outcomeUnknown_) result = LearnStartOutcome(result);
   if (result != kSuccess) return result;
 
   printerState_ = kPrinterStateFiscalReceipt;
   itemAmount_ = 0;
   subtotal_ = 0;
   amountLeft_ = 0;
+  subtotalKnown_ = true;
+  knownSubtotal_ = 0;
   for (auto& group : vatSummary_) {
     for (double& value : group) value = 0;
   }
@@ -84,16 +89,16 @@ int Messaging::Item(int kind, const char* description, long long price, int quan
   AddPacketOutField(AmountText(unitValue).c_str());
   AddPacketOutField(DescriptionText(text).c_str());
   ClosePacketOut();
-  const int result = SendReceive(kReceiptTimeout);
-  if (result != kSuccess) return result;
-  itemAmount_ = ReplyAmountField(*this, kItemAmountChars);
-  return kSuccess;
+  // Voids and refunds take back what a sale adds.
+  lineChange_ = (kind == 1 || kind == 2 ? -1.0 : 1.0) * pieces * unitValue;
+  return LineDone(SendReceive(kReceiptTimeout));
 }
 
 int Messaging::ItemImmVoid() {
   Log::Instance().Write("Messaging::ItemImmVoid", "%s", "");
   CreatePacketOut("P04", kPacketTypeCommand);
   ClosePacketOut();
+  subtotalKnown_ = false;  // the amount it takes back is the printer's to know
   return SendReceive(kReceiptTimeout);
 }
 
@@ -114,10 +119,8 @@ int Messaging::ItemAdjustment(int kind, const char* description, int vatId, long
   AddPacketOutField(CurrencyText(amount).c_str());
   AddPacketOutField(line.c_str());
   ClosePacketOut();
-  const int result = SendReceive(kReceiptTimeout);
-  if (result != kSuccess) return result;
-  itemAmount_ = ReplyAmountField(*this, kItemAmountChars);
-  return kSuccess;
+  lineChange_ = static_cast<double>(amount) / 10000.0;
+  return LineDone(SendReceive(kReceiptTimeout));
 }
 
 int Messaging::SubtotalAdjustment(long long amount) {
@@ -125,7 +128,27 @@ int Messaging::SubtotalAdjustment(long long amount) {
   CreatePacketOut("P07", kPacketTypeCommand);
   AddPacketOutField(CurrencyText(amount).c_str());
   ClosePacketOut();
-  return SendReceive(kReceiptTimeout);
+  lineChange_ = static_cast<double>(amount) / 10000.0;
+  int result = SendReceive(kReceiptTimeout);
+  if (result != kSuccess && outcomeUnknown_) result = LearnLineOutcome(result);
+  if (result != kSuccess) return result;
+  if (subtotalKnown_) knownSubtotal_ += lineChange_;
+  return kSuccess;
+}
+
+int Messaging::LineDone(int result) {
+  if (result != kSuccess) {
+    // Only an unreadable reply leaves the outcome to be learnt.
+    return outcomeUnknown_ ? LearnLineOutcome(result) : result;
+  }
+  char field[kItemAmountChars + 1] = {};
+  // The printer's own amount of the line keeps the known subtotal in step;
+  // without it the subtotal is no longer known.
+  const bool amountGiven = GetPacketInField(field, sizeof field, 0) == kSuccess;
+  itemAmount_ = amountGiven ? DecodeReplyAmount(field) : 0.0;
+  if (!amountGiven) subtotalKnown_ = false;
+  if (subtotalKnown_) knownSubtotal_ += itemAmount_;
+  return kSuccess;
 }
 
 int Messaging::Payment(long long amount, const char* paymentForm, bool displayDisabled, int displayRows) {
@@ -133,16 +156,18 @@ int Messaging::Payment(long long amount, const char* paymentForm, bool displayDi
   Log::Instance().Write("Messaging::Payment", "%lld; %s; %d; %d", amount, form.c_str(), displayDisabled ? 1 : 0,
                         displayRows);
 
-  // Refreshes the subtotal; the settlement test below needs its sign.
-  Subtotal(false);
+  // Refreshes the subtotal; the settlement test below needs its sign. A
+  // printer that does not answer it gets no payment either.
+  if (Subtotal(false) == kTimeout) return kTimeout;
   const double subtotal = subtotal_;
+  const int stateBefore = printerState_;
 
   CreatePacketOut("P09", kPacketTypeCommand);
   AddPacketOutField(form.c_str());
   AddPacketOutField(CurrencyText(amount).c_str());
   ClosePacketOut();
   const int result = SendReceive(kReceiptTimeout);
-  if (result != kSuccess) return result;
+  if (result != kSuccess) return outcomeUnknown_ ? LearnPaymentOutcome(result, stateBefore) : result;
 
   const double left = ReplyAmountField(*this, kItemAmountChars);
   amountLeft_ = left;
@@ -163,6 +188,7 @@ int Messaging::Payment(long long amount, const char* paymentForm, bool displayDi
     const std::size_t point = shown.find('.');
     if (point != std::string::npos) shown[point] = ',';
     DisplayText(shown.c_str(), displayRows);
+    outcomeUnknown_ = false;  // the display's fate is not the payment's
   }
   return kFiscalTotalsError;
 }
@@ -187,7 +213,10 @@ int Messaging::PrintVatTable() {
 int Messaging::CloseTicket(bool cancel) {
   Log::Instance().Write("Messaging::CloseTicket", "%d", cancel ? 1 : 0);
 
-  const int receiptNumber = GetReceiptNumber(true);
+  // 0 means the number could not be read. A printer that does not answer
+  // this question is not sent the close either.
+  int receiptNumber = 0;
+  if (AskPrinterReceiptNumber(receiptNumber) == kTimeout) return kTimeout;
   char trailer[kTrailerChars + 1] = {};
   Journal::Instance().GetReceiptTrailer(trailer, kTrailerChars);
 
@@ -196,12 +225,16 @@ int Messaging::CloseTicket(bool cancel) {
   AddPacketOutField("2");
   AddPacketOutText(trailer, true, kTrailerFieldChars);
   ClosePacketOut();
-  const int result = SendReceive(kCloseTimeout);
+  int result = SendReceive(kCloseTimeout);
+  // A close whose reply was lost is finished like any other once the
+  // printer shows the receipt gone.
+  if (result != kSuccess && outcomeUnknown_) result = LearnEndOutcome(result);
   if (result != kSuccess) return result;
 
   printerState_ = kPrinterStateMonitor;
+  subtotalKnown_ = false;
   if (!cancel) {
-    // 0 means the number could not be read; it must not replace a good one.
+    // An unread number must not replace a good one.
     if (receiptNumber > 0) Journal::Instance().UpdateReceiptNumber(receiptNumber);
     // The first receipt of the day starts a fresh journal at the printer.
     if (!GetTrainingModeActive()) AppendJournals(receiptNumber == 1);

@@ -6,14 +6,15 @@
 
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "protocol/PrinterDates.h"
 #include "tools/Results.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kDailyReportTimeout = 10;
-constexpr int kRangeReportTimeout = 5;
+constexpr int kDailyReportTimeout = reply_timeout::kLong;
+constexpr int kRangeReportTimeout = reply_timeout::kRangeReport;
 constexpr long kFirstClosure = 1;
 constexpr long kLastClosure = 999999;
 constexpr std::size_t kReportDateSize = 9;  // "%Y%m%d" and the terminator

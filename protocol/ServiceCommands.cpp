@@ -7,6 +7,7 @@
 
 #include "log/Log.h"
 #include "protocol/Messaging.h"
+#include "protocol/ReplyTimeouts.h"
 #include "protocol/PrinterDates.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
@@ -14,9 +15,9 @@
 namespace kestrel {
 namespace {
 
-constexpr int kServiceTimeout = 4;
-constexpr int kJournalPrintTimeout = 10;
-constexpr int kClearFiscalModuleTimeout = 60;
+constexpr int kServiceTimeout = reply_timeout::kCommand;
+constexpr int kJournalPrintTimeout = reply_timeout::kLong;
+constexpr int kClearFiscalModuleTimeout = reply_timeout::kClearFiscalModule;
 constexpr std::size_t kReceiptIdChars = 16;
 constexpr std::size_t kClockChars = 14;  // "%Y%m%d%H%M%S"
 // Receipt ids are known to the printer from firmware 2.22 on.

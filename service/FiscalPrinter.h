@@ -217,8 +217,9 @@ class FiscalPrinter {
   // service: 113 into result, nothing recorded.
   static int32_t AnswerReEntered(const char* tag, int32_t* result);
   // Turns a status result (0, or 0 for "ask the printer") into the receipt or
-  // slip status and fires an event when it changed.
-  void CheckRecStatus(int32_t code, int32_t station);
+  // slip status and fires an event when it changed. The status result it
+  // went by (112 when the printer did not answer).
+  int32_t CheckRecStatus(int32_t code, int32_t station);
   int32_t FireStatusUpdateEvent(int32_t status);
 
   // ---- Precondition tests (FiscalPrinterChecks.cpp) ----
@@ -266,6 +267,24 @@ class FiscalPrinter {
   // when it is in the other mode.
   int32_t SwitchTraining(const char* tag, bool on, int32_t* result);
 
+  // ---- The printer's word on receipt commands (FiscalPrinterReceipt.cpp) ----
+  // The result of a command printed into an open receipt: a failure whose
+  // outcome the printer could not tell becomes 112 and cancels nothing;
+  // any other failure gets the cancel-on-failure rule.
+  int32_t ReceiptCommandResult(int32_t code);
+  // 112 for a failure whose reply never came readable and whose outcome is
+  // not known; any other code as it is.
+  static int32_t SettleOutcome(int32_t code);
+  // The cancel-on-failure rule. A cancel the printer carried out is
+  // remembered with the failure (code and text) that caused it.
+  void CancelOnFailure(int32_t failure);
+  // The printer's state asked for a method: 0, or 112 / 111 when it does
+  // not answer (the cached state is then left as it is).
+  static int32_t AskPrinterState(int& state);
+  // The total and the VAT table of a paid receipt, from the first of them
+  // not yet printed (totalStepsLeft_).
+  int32_t PrintTotalSteps();
+
   // ---- Receipt identifier and pending VAT table ----
   // Exist from OpenService to CloseService; empty text when absent.
   const char* ReceiptId() const { return receiptId_ ? receiptId_->c_str() : ""; }
@@ -289,6 +308,15 @@ class FiscalPrinter {
   int32_t fiscalReceiptType_ = 4;  // FPTR_RT_SALES
   std::optional<std::string> receiptId_;
   std::optional<std::string> pendingVatTable_;
+  // The failure for which the service itself cancelled the receipt (0: it
+  // did not since the last BeginFiscalReceipt, PrintRecVoid or OpenService);
+  // EndFiscalReceipt reports it again instead of success.
+  int32_t ownCancelCode_ = 0;
+  std::string ownCancelText_;
+  // After a payment that settled the receipt: 2 while the total and the VAT
+  // table are still to print, 1 while the VAT table is; a repeated
+  // PrintRecTotal prints them.
+  int32_t totalStepsLeft_ = 0;
   bool displayItemDisabled_ = false;
   bool checkStateDisabled_ = false;
   bool singleCashReceipt_ = true;

@@ -34,9 +34,8 @@ int32_t FiscalPrinter::PrintRecItemAdjustment(int32_t adjustmentType, const char
   if (!CheckVatID(vatInfo) || !CheckCurrencyValue(amount)) return Finish(-1, result, nullptr, true);
   // The type carries the sign; a negative amount would turn it round.
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
-  const int32_t code =
-      Messaging::Instance().ItemAdjustment(0, Text(description), vatInfo, SignedAdjustment(adjustmentType, amount));
-  CancelReceiptOnFailure(code, v7Protocol_);
+  const int32_t code = ReceiptCommandResult(
+      Messaging::Instance().ItemAdjustment(0, Text(description), vatInfo, SignedAdjustment(adjustmentType, amount)));
   return Finish(code, result, nullptr, true);
 }
 
@@ -54,9 +53,8 @@ int32_t FiscalPrinter::PrintRecItemAdjustmentVoid(int32_t adjustmentType, const 
   // Taking back a surcharge is a refund of one piece; taking back a
   // discount is a sale of one piece.
   const int kind = adjustmentType == kAdjustmentAmountSurcharge ? 2 : 0;
-  const int32_t code =
-      Messaging::Instance().Item(kind, Text(description), amount, kOnePiece, vatInfo, amount, kNoUnit);
-  CancelReceiptOnFailure(code, v7Protocol_);
+  const int32_t code = ReceiptCommandResult(
+      Messaging::Instance().Item(kind, Text(description), amount, kOnePiece, vatInfo, amount, kNoUnit));
   return Finish(code, result, nullptr, true);
 }
 
@@ -71,8 +69,8 @@ int32_t FiscalPrinter::PrintRecSubtotalAdjustment(int32_t adjustmentType, const 
   if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(-1, result, nullptr, true);
   if (!CheckCurrencyValue(amount)) return Finish(-1, result, nullptr, true);
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
-  const int32_t code = Messaging::Instance().SubtotalAdjustment(SignedAdjustment(adjustmentType, amount));
-  CancelReceiptOnFailure(code, v7Protocol_);
+  const int32_t code =
+      ReceiptCommandResult(Messaging::Instance().SubtotalAdjustment(SignedAdjustment(adjustmentType, amount)));
   return Finish(code, result, nullptr, true);
 }
 
@@ -86,8 +84,8 @@ int32_t FiscalPrinter::PrintRecSubtotalAdjustVoid(int32_t adjustmentType, int64_
   if (!CheckCurrencyValue(amount)) return Finish(-1, result, nullptr, true);
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
   // The void applies the opposite sign of the adjustment it takes back.
-  const int32_t code = Messaging::Instance().SubtotalAdjustment(-SignedAdjustment(adjustmentType, amount));
-  CancelReceiptOnFailure(code, v7Protocol_);
+  const int32_t code =
+      ReceiptCommandResult(Messaging::Instance().SubtotalAdjustment(-SignedAdjustment(adjustmentType, amount)));
   return Finish(code, result, nullptr, true);
 }
 

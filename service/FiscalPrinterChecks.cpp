@@ -44,8 +44,16 @@ bool FiscalPrinter::CheckPrinterState(int32_t expected) {
   log.Write("FiscalPrinter::CheckPrinterState", "%d", expected);
   // The cached state is trusted unless it says "monitor": a document may
   // have been opened on the printer behind our back, so then ask it.
-  int32_t actual = messaging.GetFiscalPrinterState(false);
-  if (actual == kPrinterStateMonitor) actual = messaging.GetFiscalPrinterState(true);
+  int actual = messaging.GetFiscalPrinterState(false);
+  if (actual == kPrinterStateMonitor) {
+    // Silence is no state: the method reports it instead of guessing.
+    const int asked = messaging.AskFiscalPrinterState(actual);
+    if (asked != kSuccess) {
+      log.Write("FiscalPrinter::CheckPrinterState", "PrinterState not read [%d]", asked);
+      SetError(asked == kTimeout ? kTimeout : kFailure, nullptr, nullptr, false);
+      return false;
+    }
+  }
   if (actual != expected) {
     log.Write("FiscalPrinter::CheckPrinterState", "Not in PrinterState %d [%d]", expected, actual);
     SetError(kWrongState, nullptr, text::kTextWrongState, false);

@@ -35,6 +35,7 @@ constexpr int32_t kReceiptTypeSales = 4;   // FPTR_RT_SALES
 constexpr int32_t kReceiptTypeRefund = 7;  // FPTR_RT_REFUND
 
 // PowerState.
+constexpr int32_t kPowerUnknown = 2000;     // OPOS_PS_UNKNOWN: the port is not claimed
 constexpr int32_t kPowerOnline = 2001;      // OPOS_PS_ONLINE
 constexpr int32_t kPowerOffOffline = 2004;  // OPOS_PS_OFF_OFFLINE
 

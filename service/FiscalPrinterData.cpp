@@ -227,12 +227,26 @@ int32_t FiscalPrinter::ResetPrinter(int32_t* result) {
   Log::Instance().Write("FiscalPrinter::ResetPrinter", "%s", "");
   if (!CheckDevice()) return Finish(-1, result, nullptr, false);
 
-  // Back to idle whatever the printer was doing; each step does what it can.
+  // Back to idle whatever the printer was doing; each step does what it can,
+  // and a refusal does not stop the next. A printer that does not answer is
+  // sent nothing more, and its silence is no success.
   Messaging& messaging = Messaging::Instance();
-  messaging.CancelCommand();
-  if (messaging.GetFiscalPrinterState(true) != kPrinterStateMonitor) messaging.CloseTicket(true);
-  if (messaging.GetFiscalPrinterState(false) != kPrinterStateMonitor) messaging.EndNonFiscal(currentStation_);
-  if (messaging.GetTrainingModeActive()) messaging.TrainingMode(false);
+  ownCancelCode_ = 0;
+  totalStepsLeft_ = 0;
+  if (messaging.CancelCommand() == kTimeout) return Finish(kTimeout, result, nullptr, true);
+  int state = kPrinterStateMonitor;
+  if (AskPrinterState(state) == kTimeout) return Finish(kTimeout, result, nullptr, true);
+  if (state != kPrinterStateMonitor && SettleOutcome(messaging.CloseTicket(true)) == kTimeout) {
+    return Finish(kTimeout, result, nullptr, true);
+  }
+  if (messaging.GetFiscalPrinterState(false) != kPrinterStateMonitor &&
+      messaging.EndNonFiscal(currentStation_) == kTimeout) {
+    return Finish(kTimeout, result, nullptr, true);
+  }
+  bool training = false;
+  const int asked = messaging.AskTrainingModeActive(training);
+  if (asked == kTimeout) return Finish(kTimeout, result, nullptr, true);
+  if (training && messaging.TrainingMode(false) == kTimeout) return Finish(kTimeout, result, nullptr, true);
   return Finish(kSuccess, result, nullptr, true);
 }
 

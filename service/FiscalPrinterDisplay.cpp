@@ -34,7 +34,8 @@ int32_t FiscalPrinter::DisplayTextAt(int32_t row, int32_t column, const char* da
                         static_cast<long>(column), Text(data), static_cast<long>(attribute));
   if (!opened_) return Finish(kClosed, result, text::kTextClosed, false);
   if (!claimed_) return Finish(kNotClaimed, result, text::kTextNotClaimed, false);
-  if (row < 0 || row >= lineDisplayRows_ || column < 0 || column >= kDisplayColumns) {
+  const int32_t rows = lineDisplayRows_ < kMaxDisplayRows ? lineDisplayRows_ : kMaxDisplayRows;
+  if (row < 0 || row >= rows || column < 0 || column >= kDisplayColumns) {
     return Finish(kIllegal, result, text::kTextBadValue, false);
   }
   Messaging& messaging = Messaging::Instance();

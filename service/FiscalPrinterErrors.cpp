@@ -56,7 +56,7 @@ int32_t FiscalPrinter::SetError(int32_t code, int32_t* result, const char* text,
   // Showing it is an exchange of its own whose failure would store its own
   // text; the application must still read the error it was given.
   const char* shown = messaging.GetErrorMessage();
-  if (display && resultCode_ != kSuccess && resultCode_ != kTimeout && resultCode_ != kBusy && shown[0] != '\0') {
+  if (display && claimed_ && resultCode_ != kSuccess && resultCode_ != kTimeout && resultCode_ != kBusy && shown[0] != '\0') {
     char saved[kErrorTextSize];
     std::strncpy(saved, shown, sizeof saved - 1);
     saved[sizeof saved - 1] = '\0';
@@ -79,9 +79,13 @@ int32_t FiscalPrinter::AnswerReEntered(const char* tag, int32_t* result) {
   return kBusy;
 }
 
-void FiscalPrinter::CheckRecStatus(int32_t code, int32_t station) {
+int32_t FiscalPrinter::CheckRecStatus(int32_t code, int32_t station) {
   Log::Instance().Write("FiscalPrinter::CheckRecStatus", "%d; %d", code, station);
-  if (code == 0) code = Messaging::Instance().GetPrinterStatus(station);
+  if (code == 0) {
+    // A released port stays closed: without the claim the last known status stands.
+    if (!claimed_) return kSuccess;
+    code = Messaging::Instance().GetPrinterStatus(station);
+  }
 
   int32_t* field = nullptr;
   int32_t value = 0;
@@ -92,14 +96,15 @@ void FiscalPrinter::CheckRecStatus(int32_t code, int32_t station) {
     case kReceiptPaperNearEnd: field = &receiptStatus_; value = opos::kSueRecNearEmpty; break;
     case kSlipEmpty: field = &slipStatus_; value = opos::kSueSlpEmpty; break;
     case kSlipForm: field = &slipStatus_; value = opos::kSueSlpPaperOk; break;
-    default: return;  // no answer or an unknown status: the last known one stands
+    default: return code;  // no answer or an unknown status: the last known one stands
   }
-  if (*field == value) return;
+  if (*field == value) return code;
   // Stored before the event goes out, so a handler reading the property
   // again sees the new value and fires nothing more. A frozen change is
   // recorded all the same and never reported later.
   *field = value;
   if (!freezeEvents_) FireStatusUpdateEvent(value);
+  return code;
 }
 
 int32_t FiscalPrinter::FireStatusUpdateEvent(int32_t status) {

@@ -39,6 +39,9 @@ void FiscalPrinter::ResetForOpen(EventSink* sink) {
   // Opening again without closing replaces both buffers; the old ones go.
   pendingVatTable_.reset();
   receiptId_.emplace();
+  ownCancelCode_ = 0;
+  ownCancelText_.clear();
+  totalStepsLeft_ = 0;
 }
 
 int32_t FiscalPrinter::OpenService(const char* deviceClass, const char* deviceName, EventSink* sink,
@@ -55,6 +58,8 @@ int32_t FiscalPrinter::OpenService(const char* deviceClass, const char* deviceNa
   log.Write("FiscalPrinter::OpenService", "%s; %s; %d", Text(deviceClass), Text(deviceName),
             opos::kServiceObjectVersion);
   Journal::Instance().LoadPaths();
+  // A journal save a killed process left half done is finished first.
+  Journal::Instance().Settle();
 
   // Naming each process-wide object also creates the ones not yet in use.
   log.Write("FiscalPrinter::OpenService", "FiscalPrinter %p", static_cast<void*>(this));

@@ -31,7 +31,10 @@ int32_t FiscalPrinter::BeginNonFiscal(int32_t* result) {
   if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
 
   Messaging& messaging = Messaging::Instance();
-  if (currentStation_ == kStationReceipt) messaging.SetPrinter(kBoldOff);
+  // Its refusal does not matter; a printer that does not answer it gets no document.
+  if (currentStation_ == kStationReceipt && messaging.SetPrinter(kBoldOff) == kTimeout) {
+    return Finish(kTimeout, result, nullptr, true);
+  }
   return Finish(messaging.StartNonFiscal(currentStation_), result, nullptr, true);
 }
 
@@ -70,11 +73,12 @@ int32_t FiscalPrinter::BeginInsertion(int32_t timeout, int32_t* result) {
   if (!CheckDevice()) return Finish(-1, result, nullptr, false);
   if (timeout <= 0) return Finish(kIllegal, result, nullptr, true);
 
+  // A printer that does not answer the sensor is not asked again and again.
   const int32_t polls = timeout / kSlipPollMs;
-  CheckRecStatus(0, kStationSlip);
+  if (CheckRecStatus(0, kStationSlip) == kTimeout) return Finish(kTimeout, result, nullptr, true);
   for (int32_t waits = 0; slipStatus_ != opos::kSueSlpPaperOk && waits < polls; ++waits) {
     clock::SleepMs(kSlipPollMs);
-    CheckRecStatus(0, kStationSlip);
+    if (CheckRecStatus(0, kStationSlip) == kTimeout) return Finish(kTimeout, result, nullptr, true);
   }
   if (slipStatus_ != opos::kSueSlpPaperOk) return Finish(kTimeout, result, nullptr, true);
 
@@ -104,10 +108,10 @@ int32_t FiscalPrinter::BeginRemoval(int32_t timeout, int32_t* result) {
   currentStation_ = kStationReceipt;
 
   const int32_t polls = timeout / kSlipPollMs;
-  CheckRecStatus(0, kStationSlip);
+  if (CheckRecStatus(0, kStationSlip) == kTimeout) return Finish(kTimeout, result, nullptr, true);
   for (int32_t waits = 0; slipStatus_ != opos::kSueSlpEmpty && waits < polls; ++waits) {
     clock::SleepMs(kSlipPollMs);
-    CheckRecStatus(0, kStationSlip);
+    if (CheckRecStatus(0, kStationSlip) == kTimeout) return Finish(kTimeout, result, nullptr, true);
   }
   return Finish(slipStatus_ == opos::kSueSlpEmpty ? kSuccess : kTimeout, result, nullptr, true);
 }

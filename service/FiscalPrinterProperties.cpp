@@ -174,7 +174,8 @@ int32_t FiscalPrinter::ReadNumber(int32_t index) {
       // Empty unless a slip is known to be in place, also without a slip unit.
       CheckRecStatus(0, kStationSlip);
       return Logged(slipStatus_ == opos::kSueSlpPaperOk ? 0 : 1);
-    case pidx::kTrainingModeActive: return Logged(Messaging::Instance().GetTrainingModeActive() ? 1 : 0);
+    case pidx::kTrainingModeActive:
+      return Logged(claimed_ && Messaging::Instance().GetTrainingModeActive() ? 1 : 0);
     case pidx::kDateType: return dateType_;
     case pidx::kFiscalReceiptType: return Logged(fiscalReceiptType_);
     case pidx::kCapSlpPresent: return Logged(Messaging::Instance().GetSlipPresent() ? 1 : 0);
@@ -214,6 +215,8 @@ std::string FiscalPrinter::ReadString(int32_t index) {
 }
 
 int32_t FiscalPrinter::GetPowerState() {
+  // Without the claim the port is not ours to open: the state is not known.
+  if (!claimed_) return opos::kPowerUnknown;
   // Only silence counts as off; any answer, even an error, is a live printer.
   return Messaging::Instance().GetPrinterStatus(currentStation_) == kTimeout ? opos::kPowerOffOffline
                                                                              : opos::kPowerOnline;
@@ -222,7 +225,7 @@ int32_t FiscalPrinter::GetPowerState() {
 int32_t FiscalPrinter::ComputedPrinterState() {
   Messaging& messaging = Messaging::Instance();
   const int32_t cached = messaging.GetFiscalPrinterState(false);
-  return cached == kPrinterStateMonitor ? messaging.GetFiscalPrinterState(true) : cached;
+  return cached == kPrinterStateMonitor && claimed_ ? messaging.GetFiscalPrinterState(true) : cached;
 }
 
 int32_t FiscalPrinter::SetPropertyNumber(int32_t index, int32_t number) {

@@ -22,6 +22,9 @@ int32_t FiscalPrinter::BeginFiscalReceipt(bool printHeader, int32_t* result) {
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::BeginFiscalReceipt", result);
   Log::Instance().Write("FiscalPrinter::BeginFiscalReceipt", "%d", printHeader ? 1 : 0);
   if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  // A new receipt: what became of the one before is no longer reported.
+  ownCancelCode_ = 0;
+  totalStepsLeft_ = 0;
   CheckRecStatus(0, kStationReceipt);
   // A receipt never opens over another document, whatever the state checking.
   if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
@@ -38,7 +41,7 @@ int32_t FiscalPrinter::BeginFiscalReceipt(bool printHeader, int32_t* result) {
   }
   if (IsCashReceipt(fiscalReceiptType_) || fiscalReceiptType_ == opos::kReceiptTypeSales ||
       fiscalReceiptType_ == kReceiptTypeSimpleInvoice) {
-    return Finish(messaging.StartTicket(displayItemDisabled_, ReceiptId()), result, nullptr, true);
+    return Finish(SettleOutcome(messaging.StartTicket(displayItemDisabled_, ReceiptId())), result, nullptr, true);
   }
   // Generic, service and refund receipts open no printer document.
   return Finish(kSuccess, result, nullptr, true);
@@ -64,8 +67,7 @@ int32_t FiscalPrinter::PrintRecItem(const char* description, int64_t price, int3
     if (!CheckVatID(vatInfo) || !CheckCurrencyValue(unitPrice)) return Finish(-1, result, nullptr, true);
     code = messaging.Item(0, Text(description), price, quantity, vatInfo, unitPrice, Text(unitName));
   }
-  CancelReceiptOnFailure(code, v7Protocol_);
-  return Finish(code, result, nullptr, true);
+  return Finish(ReceiptCommandResult(code), result, nullptr, true);
 }
 
 int32_t FiscalPrinter::PrintRecItemVoid(const char* description, int64_t price, int32_t quantity, int32_t vatInfo,
@@ -89,8 +91,7 @@ int32_t FiscalPrinter::ItemLineOfKind(const char* tag, int lineKind, const char*
   }
   const int32_t code = Messaging::Instance().Item(lineKind, Text(description), amount, quantity, vatInfo, unitAmount,
                                                   Text(unitName));
-  CancelReceiptOnFailure(code, v7Protocol_);
-  return Finish(code, result, nullptr, true);
+  return Finish(ReceiptCommandResult(code), result, nullptr, true);
 }
 
 int32_t FiscalPrinter::PrintRecVoidItem(const char* description, int64_t amount, int32_t quantity,
@@ -111,8 +112,7 @@ int32_t FiscalPrinter::PrintRecMessage(const char* message, int32_t* result) {
   Log::Instance().Write("FiscalPrinter::PrintRecMessage", "%s", "");
   if (!CheckDevice()) return Finish(-1, result, nullptr, false);
   const int32_t code = Messaging::Instance().PrintLines(Text(message), false);
-  CancelReceiptOnFailure(code, v7Protocol_);
-  return Finish(code, result, nullptr, true);
+  return Finish(ReceiptCommandResult(code), result, nullptr, true);
 }
 
 int32_t FiscalPrinter::PrintRecSubtotal(int64_t amount, int32_t* result) {
@@ -122,8 +122,7 @@ int32_t FiscalPrinter::PrintRecSubtotal(int64_t amount, int32_t* result) {
   if (!CheckDevice()) return Finish(-1, result, nullptr, false);
   if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(-1, result, nullptr, true);
   const int32_t code = Messaging::Instance().Subtotal(true);
-  CancelReceiptOnFailure(code, v7Protocol_);
-  return Finish(code, result, nullptr, true);
+  return Finish(ReceiptCommandResult(code), result, nullptr, true);
 }
 
 int32_t FiscalPrinter::PrintRecTotal(int64_t total, int64_t payment, const char* description, int32_t* result) {
@@ -139,11 +138,22 @@ int32_t FiscalPrinter::PrintRecTotal(int64_t total, int64_t payment, const char*
       fiscalReceiptType_ == kReceiptTypeSimpleInvoice) {
     return Finish(messaging.Invoice(payment, Text(description)), result, nullptr, true);
   }
+  int state = messaging.GetFiscalPrinterState(false);
   if (!checkStateDisabled_) {
-    const int state = messaging.GetFiscalPrinterState(true);
+    const int32_t asked = AskPrinterState(state);
+    if (asked != kSuccess) return Finish(asked, result, nullptr, true);
+  }
+  // A repeat after the total or the VAT table failed: the receipt is paid,
+  // only what is left of it is printed.
+  if (state == kPrinterStateFiscalReceiptEnding && totalStepsLeft_ != 0) {
+    return Finish(ReceiptCommandResult(PrintTotalSteps()), result, nullptr, true);
+  }
+  if (!checkStateDisabled_) {
     if (state != kPrinterStateFiscalReceipt && state != kPrinterStateFiscalReceiptTotal) {
       return Finish(kWrongState, result, text::kTextWrongState, false);
     }
+    // The printer's word on the phase; the payment's outcome is judged from it.
+    messaging.SetFiscalPrinterState(state);
   }
   // The printer totals the receipt itself; Total only stands in for a
   // missing payment.
@@ -153,16 +163,27 @@ int32_t FiscalPrinter::PrintRecTotal(int64_t total, int64_t payment, const char*
   if (paymentType.size() != 1) return Finish(kBadItemDescription, result, text::kTextBadValue, false);
   if (!CheckCurrencyValue(payment)) return Finish(-1, result, nullptr, true);
 
-  int32_t code = messaging.Payment(payment, paymentType.c_str(), displayItemDisabled_, lineDisplayRows_);
+  int32_t code = SettleOutcome(messaging.Payment(payment, paymentType.c_str(), displayItemDisabled_, lineDisplayRows_));
   if (code == kFiscalTotalsError) {
     // Accepted, but not yet covered: the application pays again.
     code = kSuccess;
   } else if (code == kSuccess) {
-    code = messaging.PrintTotal();
-    if (code == kSuccess) code = messaging.PrintVatTable();
+    totalStepsLeft_ = 2;
+    code = PrintTotalSteps();
   }
-  CancelReceiptOnFailure(code, v7Protocol_);
-  return Finish(code, result, nullptr, true);
+  return Finish(ReceiptCommandResult(code), result, nullptr, true);
+}
+
+int32_t FiscalPrinter::PrintTotalSteps() {
+  Messaging& messaging = Messaging::Instance();
+  if (totalStepsLeft_ >= 2) {
+    const int32_t code = SettleOutcome(messaging.PrintTotal());
+    if (code != kSuccess) return code;
+    totalStepsLeft_ = 1;
+  }
+  const int32_t code = SettleOutcome(messaging.PrintVatTable());
+  if (code == kSuccess) totalStepsLeft_ = 0;
+  return code;
 }
 
 int32_t FiscalPrinter::PrintRecCash(int64_t amount, int32_t* result) {
@@ -176,7 +197,7 @@ int32_t FiscalPrinter::PrintRecCash(int64_t amount, int32_t* result) {
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
   // The receipt type carries the direction; the amount is always positive.
   if (fiscalReceiptType_ == kReceiptTypeCashOut) amount = -amount;
-  return Finish(Messaging::Instance().Cash(amount, singleCashReceipt_), result, nullptr, true);
+  return Finish(SettleOutcome(Messaging::Instance().Cash(amount, singleCashReceipt_)), result, nullptr, true);
 }
 
 int32_t FiscalPrinter::PrintRecVoid(const char* description, int32_t* result) {
@@ -185,9 +206,18 @@ int32_t FiscalPrinter::PrintRecVoid(const char* description, int32_t* result) {
   Log::Instance().Write("FiscalPrinter::PrintRecVoid", "%s", Text(description));
   if (!CheckDevice()) return Finish(-1, result, nullptr, false);
 
+  ownCancelCode_ = 0;
+  totalStepsLeft_ = 0;
   Messaging& messaging = Messaging::Instance();
+  // A printer that cannot say whether a receipt is open is sent nothing.
+  int state = kPrinterStateMonitor;
+  const int32_t asked = AskPrinterState(state);
+  if (asked != kSuccess) return Finish(asked, result, nullptr, true);
   int32_t code = kSuccess;
-  if (messaging.GetFiscalPrinterState(true) != kPrinterStateMonitor) code = messaging.CloseTicket(true);
+  if (state != kPrinterStateMonitor) {
+    code = SettleOutcome(messaging.CloseTicket(true));
+    if (code == kTimeout) return Finish(code, result, nullptr, true);
+  }
   // A refused cancel or an open non-fiscal document: end it as a non-fiscal
   // one. The cancel's failure still stands, since the receipt may be open.
   if (messaging.GetFiscalPrinterState(false) != kPrinterStateMonitor) {
@@ -203,19 +233,34 @@ int32_t FiscalPrinter::EndFiscalReceipt(bool printHeader, int32_t* result) {
   Log::Instance().Write("FiscalPrinter::EndFiscalReceipt", "%d", printHeader ? 1 : 0);
   if (!CheckDevice()) return Finish(-1, result, nullptr, false);
 
+  // The service cancelled this receipt itself after a failure: ending it
+  // is no success, the failure is reported again.
+  if (ownCancelCode_ != 0) {
+    Log::Instance().Write("FiscalPrinter::EndFiscalReceipt", "Receipt cancelled after failure %d",
+                          static_cast<int>(ownCancelCode_));
+    return Finish(ownCancelCode_, result, ownCancelText_.c_str(), true);
+  }
+
   Messaging& messaging = Messaging::Instance();
   int32_t code = kSuccess;
   if (IsCashReceipt(fiscalReceiptType_)) {
     // A single cash document is already complete; a cash ticket is paid here.
     if (singleCashReceipt_) return Finish(kSuccess, result, nullptr, true);
-    code = messaging.Payment(0, "1", displayItemDisabled_, lineDisplayRows_);
-    if (code == kSuccess) code = messaging.PrintTotal();
-    if (code == kSuccess) code = messaging.PrintVatTable();
+    code = SettleOutcome(messaging.Payment(0, "1", displayItemDisabled_, lineDisplayRows_));
+    if (code == kSuccess) {
+      totalStepsLeft_ = 2;
+      code = PrintTotalSteps();
+    }
+    if (code == kTimeout) return Finish(code, result, nullptr, true);
   } else if (fiscalReceiptType_ != opos::kReceiptTypeSales && fiscalReceiptType_ != kReceiptTypeSimpleInvoice) {
     return Finish(kSuccess, result, nullptr, true);
   }
 
-  const int state = messaging.GetFiscalPrinterState(true);
+  // A printer that cannot say whether the receipt is open is sent nothing;
+  // its silence is not taken for a closed receipt.
+  int state = kPrinterStateMonitor;
+  const int32_t asked = AskPrinterState(state);
+  if (asked != kSuccess) return Finish(asked, result, nullptr, true);
   if (state == kPrinterStateMonitor) {
     // Already closed at the printer: take that over, or the next receipt
     // would be refused as opened over this one.
@@ -225,8 +270,8 @@ int32_t FiscalPrinter::EndFiscalReceipt(bool printHeader, int32_t* result) {
   if (!checkStateDisabled_ && state != kPrinterStateFiscalReceiptEnding) {
     return Finish(kWrongState, result, text::kTextWrongState, false);
   }
-  code = messaging.CloseTicket(false);
-  CancelReceiptOnFailure(code, v7Protocol_);
+  code = ReceiptCommandResult(messaging.CloseTicket(false));
+  if (code == kSuccess) totalStepsLeft_ = 0;
   return Finish(code, result, nullptr, true);
 }
 
@@ -238,6 +283,45 @@ int32_t FiscalPrinter::PrintDuplicateReceipt(int32_t* result) {
   if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
   // Number 0 asks for a copy of the last receipt.
   return Finish(Messaging::Instance().TicketCopy(0), result, nullptr, true);
+}
+
+int32_t FiscalPrinter::SettleOutcome(int32_t code) {
+  Messaging& messaging = Messaging::Instance();
+  if (code == kSuccess || code == kTimeout || !messaging.OutcomeUnknown()) return code;
+  // The reply was never read: the printer may have done it or not.
+  Log::Instance().Write("FiscalPrinter::SettleOutcome", "Outcome of %d not known", static_cast<int>(code));
+  messaging.SetErrorMessage(text::kTextNoReply);
+  return kTimeout;
+}
+
+void FiscalPrinter::CancelOnFailure(int32_t failure) {
+  // With no answer nothing is known, so nothing is sent; with the cover open
+  // or the paper out the operator can mend the fault and the application
+  // repeat the call, except with the V7 protocol, where any answered failure
+  // cancels.
+  if (failure == kSuccess || failure == kTimeout) return;
+  if (!v7Protocol_ && (failure == kCoverOpen || failure == kReceiptEmpty)) return;
+  Messaging& messaging = Messaging::Instance();
+  // The cancel's own answer must not stand in for the failure behind it.
+  const std::string text = messaging.GetErrorMessage();
+  const int32_t cancelled = SettleOutcome(messaging.CloseTicket(true));
+  messaging.SetErrorMessage(text.c_str());
+  if (cancelled != kSuccess) return;
+  ownCancelCode_ = failure;
+  ownCancelText_ = text;
+  totalStepsLeft_ = 0;
+}
+
+int32_t FiscalPrinter::ReceiptCommandResult(int32_t code) {
+  code = SettleOutcome(code);
+  CancelOnFailure(code);
+  return code;
+}
+
+int32_t FiscalPrinter::AskPrinterState(int& state) {
+  const int asked = Messaging::Instance().AskFiscalPrinterState(state);
+  if (asked == kSuccess) return kSuccess;
+  return asked == kTimeout ? kTimeout : kFailure;
 }
 
 }  // namespace kestrel

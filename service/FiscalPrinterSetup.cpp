@@ -18,6 +18,10 @@ constexpr int32_t kVatItemBase = 50;     // VAT number n is fiscal parameter 50 
 constexpr std::size_t kVatEntryChars = 2;
 constexpr int kVatValueRefused = 215;    // a rate that is not two digits
 constexpr int kVatTableUndefined = 217;  // no rate given since the service was opened
+// A rate the application has not named: the table sends the printer's own.
+constexpr char kVatNotNamed[] = "--";
+// Room to see a stored rate longer than two characters for what it is.
+constexpr int kVatReadChars = 16;
 
 // A rate in whole percent as the printer stores it: exactly two digits.
 bool IsVatRateText(const char* text) {
@@ -51,8 +55,13 @@ int32_t FiscalPrinter::SetVatValue(int32_t vatId, const char* vatValue, int32_t*
   if (!CheckDevice()) return Finish(-1, result, nullptr, false);
   if (!CheckVatID(vatId)) return Finish(-1, result, nullptr, true);
 
-  if (!pendingVatTable_) pendingVatTable_ = std::string(kVatEntryChars * kNumVatRates, '0');
+  // A refused value leaves no table behind: SetVatTable must not send one
+  // made of rates nobody named.
   if (!IsVatRateText(Text(vatValue))) return Finish(kVatValueRefused, result, text::kTextBadValue, false);
+  if (!pendingVatTable_) {
+    pendingVatTable_.emplace();
+    for (int32_t n = 0; n < kNumVatRates; ++n) pendingVatTable_->append(kVatNotNamed);
+  }
   pendingVatTable_->replace(static_cast<std::size_t>(vatId - 1) * kVatEntryChars, kVatEntryChars, Text(vatValue));
   return Finish(kSuccess, result, nullptr, true);
 }
@@ -64,14 +73,31 @@ int32_t FiscalPrinter::SetVatTable(int32_t* result) {
   if (!CheckDevice()) return Finish(-1, result, nullptr, false);
   if (!pendingVatTable_) return Finish(kVatTableUndefined, result, text::kTextUndefined, false);
 
-  // Every rate is sent; the first refusal is the one reported.
+  // Every rate not named keeps the printer's present value, read before
+  // anything is written: a table half read would set wrong tax on a group.
   Messaging& messaging = Messaging::Instance();
+  std::string table = *pendingVatTable_;
+  for (int32_t n = 1; n <= kNumVatRates; ++n) {
+    const std::size_t at = static_cast<std::size_t>(n - 1) * kVatEntryChars;
+    if (table.compare(at, kVatEntryChars, kVatNotNamed) != 0) continue;
+    char stored[kVatReadChars] = {};
+    const int32_t read = messaging.ReadFiscalData(kVatItemBase + n, stored, kVatReadChars);
+    if (read != kSuccess) return Finish(read, result, nullptr, true);
+    if (!IsVatRateText(stored)) {
+      Log::Instance().Write("FiscalPrinter::SetVatTable", "Rate %ld read as '%s'", static_cast<long>(n), stored);
+      return Finish(kFailure, result, text::kTextInvalidReply, true);
+    }
+    table.replace(at, kVatEntryChars, stored);
+  }
+
+  // Every rate is sent; the first refusal is the one reported. A printer
+  // that stops answering gets no more of them.
   int32_t code = kSuccess;
   for (int32_t n = 1; n <= kNumVatRates; ++n) {
-    const std::string entry = pendingVatTable_->substr(static_cast<std::size_t>(n - 1) * kVatEntryChars,
-                                                       kVatEntryChars);
+    const std::string entry = table.substr(static_cast<std::size_t>(n - 1) * kVatEntryChars, kVatEntryChars);
     const int32_t sent = messaging.SetFiscalParams(kVatItemBase + n, entry.c_str(), nullptr);
-    if (code == kSuccess) code = sent;
+    if (code == kSuccess || sent == kTimeout) code = sent;
+    if (sent == kTimeout) break;
   }
   return Finish(code, result, nullptr, true);
 }

@@ -15,7 +15,12 @@ enum class FileOperation {
   kDelete,   // a file removed
   kMove,     // a file moved to a name that must not exist yet
   kReplace,  // a file renamed over another, replacing it
+  kRename,   // the in-place rename a move tries first (see kOtherVolume)
 };
+
+// Answered to kRename, makes the move behave as between two volumes: the
+// file is copied, flushed, renamed into place and only then removed.
+constexpr int kOtherVolume = -18;
 
 // Called before the operation touches the disk. path is the file written,
 // deleted or moved (the source of a move); bytes and length are the data of a

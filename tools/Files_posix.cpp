@@ -1,4 +1,4 @@
-// Directory and rename operations on POSIX systems.
+// Directory operations and the platform pieces of a move on POSIX systems.
 #include <cerrno>
 #include <cstdio>
 
@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "tools/FileHook.h"
+#include "tools/FilesPlatform.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
@@ -48,24 +49,42 @@ int Tools::DeleteFile(const std::string& path) {
   return ::unlink(path.c_str()) == 0 ? 0 : LastError();
 }
 
-int Tools::MoveFile(const std::string& from, const std::string& to) {
-  if (from.empty() || to.empty()) return ENOENT;
-  if (int refused = file_hook::Consult(file_hook::FileOperation::kMove, from)) return refused;
+namespace files_platform {
+
+int RenameNoReplace(const std::string& from, const std::string& to) {
+  int result = 0;
 #ifdef RENAME_NOREPLACE
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  result = LastError();
   // Some file systems do not know the flag; others refuse for good.
-  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return LastError();
+  if (result != EINVAL && result != ENOSYS && result != EOPNOTSUPP) return result == EXDEV ? file_hook::kOtherVolume : result;
 #endif
   struct stat info {};
   if (::lstat(from.c_str(), &info) != 0) return LastError();
   if (!S_ISDIR(info.st_mode)) {
-    int result = MoveByLink(from, to);
+    result = MoveByLink(from, to);
+    if (result == EXDEV) return file_hook::kOtherVolume;
     // Without hard links (some mounted file systems) fall back to a checked rename.
-    if (result != EPERM && result != EXDEV && result != ENOTSUP && result != EOPNOTSUPP) return result;
+    if (result != EPERM && result != ENOTSUP && result != EOPNOTSUPP) return result;
   }
   if (::lstat(to.c_str(), &info) == 0) return EEXIST;
-  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : LastError();
+  if (::rename(from.c_str(), to.c_str()) == 0) return 0;
+  result = LastError();
+  return result == EXDEV ? file_hook::kOtherVolume : result;
 }
+
+int FlushToDisk(std::FILE* file) {
+  if (std::fflush(file) != 0) return LastError();
+  return ::fsync(::fileno(file)) == 0 ? 0 : LastError();
+}
+
+long long SizeOf(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  return static_cast<long long>(info.st_size);
+}
+
+}  // namespace files_platform
 
 int Tools::ListDirectory(const std::string& path, std::vector<std::string>& names) {
   names.clear();

@@ -1,9 +1,13 @@
-// Directory and rename operations on Windows (ANSI file API).
+// Directory operations and the platform pieces of a move on Windows (ANSI file API).
+#include <io.h>
 #include <windows.h>
+
+#include <cstdio>
 
 #include <algorithm>
 
 #include "tools/FileHook.h"
+#include "tools/FilesPlatform.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
@@ -34,12 +38,31 @@ int Tools::DeleteFile(const std::string& path) {
   return ::DeleteFileA(path.c_str()) ? 0 : LastError();
 }
 
-int Tools::MoveFile(const std::string& from, const std::string& to) {
-  if (from.empty() || to.empty()) return static_cast<int>(ERROR_FILE_NOT_FOUND);
-  if (int refused = file_hook::Consult(file_hook::FileOperation::kMove, from)) return refused;
-  // MoveFileA refuses an existing target (ERROR_ALREADY_EXISTS).
-  return ::MoveFileA(from.c_str(), to.c_str()) ? 0 : LastError();
+namespace files_platform {
+
+int RenameNoReplace(const std::string& from, const std::string& to) {
+  // Without MOVEFILE_COPY_ALLOWED the move stays on its volume, and without
+  // MOVEFILE_REPLACE_EXISTING it refuses an existing target.
+  if (::MoveFileExA(from.c_str(), to.c_str(), 0)) return 0;
+  const int error = LastError();
+  return error == ERROR_NOT_SAME_DEVICE ? file_hook::kOtherVolume : error;
 }
+
+int FlushToDisk(std::FILE* file) {
+  if (std::fflush(file) != 0) return static_cast<int>(ERROR_WRITE_FAULT);
+  return ::_commit(::_fileno(file)) == 0 ? 0 : static_cast<int>(ERROR_WRITE_FAULT);
+}
+
+long long SizeOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (path.empty() || !::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return -1;
+  }
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+}  // namespace files_platform
 
 int Tools::ListDirectory(const std::string& path, std::vector<std::string>& names) {
   names.clear();

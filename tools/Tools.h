@@ -37,8 +37,16 @@ class Tools : public ProcessSingleton<Tools> {
   static int WriteFile(const void* bytes, std::size_t length, const std::string& path, bool append);
   // Deletes a file: 0, or the platform's error number.
   static int DeleteFile(const std::string& path);
-  // Renames without replacing an existing target: 0, or the platform's error number.
+  // Renames without replacing an existing target: 0, or the platform's error
+  // number. Between two volumes, where a rename cannot do it, the file is
+  // copied to a staged name beside the target (target + ".part"), flushed to
+  // the disk and renamed into place; the source is removed only then.
   static int MoveFile(const std::string& from, const std::string& to);
+  // Writes bytes [begin, end) of from to to (created or truncated) and flushes
+  // them to the disk: 0, or an error number (the target is then removed).
+  static int CopyFileRange(const std::string& from, std::uint64_t begin, std::uint64_t end, const std::string& to);
+  // The size of a file in bytes; -1 when it does not exist or cannot be read.
+  static long long FileSize(const std::string& path);
   // Names of the entries of a directory ("." and ".." left out), sorted by
   // byte value: 0, or 111 (and no names) when the directory cannot be listed.
   static int ListDirectory(const std::string& path, std::vector<std::string>& names);
@@ -94,6 +102,8 @@ class Tools : public ProcessSingleton<Tools> {
   // reading stops at 0x1A). A missing file gives FE 00 FE 00. 0; 111 after a
   // read error (the code then covers what was read); 106 for a null out.
   static int FileCheckCode(const std::string& path, unsigned char out[4]);
+  // The same over the file's bytes from offset on (none past its end).
+  static int FileCheckCode(const std::string& path, std::uint64_t offset, unsigned char out[4]);
 
  private:
   friend class ProcessSingleton<Tools>;

@@ -19,7 +19,8 @@ void Usage(FILE* out) {
   std::fputs(
       "usage: kestrel-vprinter --link PATH [--device DEV] [--state-dir DIR] [--paper FILE]\n"
       "                        [--trace FILE] [--baud N] [--think MS] [--firmware X.Y.Z]\n"
-      "                        [--control PATH] [--slip] [--strict] [--fault LINE]...\n"
+      "                        [--control PATH] [--slip] [--strict] [--journal free|keep]\n"
+      "                        [--fault LINE]...\n"
       "\n"
       "Serves a virtual fiscal printer on a new pseudo-terminal (or on DEV) and links\n"
       "PATH to it once it serves. Stops on SIGTERM or SIGINT and removes the link.\n"
@@ -29,6 +30,7 @@ void Usage(FILE* out) {
       "  --baud N         bytes take their time at N baud; --think MS per command\n"
       "  --control PATH   a FIFO taking one command per line (same as --fault)\n"
       "  --slip           the printer has a slip station; --strict checks sequence digits\n"
+      "  --journal free   journal blocks the host confirmed are freed (keep: all kept)\n"
       "  --fault LINE     a fault or condition, e.g. \"noreply 2\", \"reply P03 44\",\n"
       "                   \"long 3\", \"cover open\", \"paper near\", \"status 6\", \"off\"\n",
       out);
@@ -77,6 +79,10 @@ int main(int argc, char** argv) {
     else if (arg == "--fault") options.commands.push_back(value);
     else if (arg == "--baud") ok = ParseNumber(value, options.baud) && options.baud > 0;
     else if (arg == "--think") ok = ParseNumber(value, options.thinkMs);
+    else if (arg == "--journal") {
+      ok = std::string(value) == "free" || std::string(value) == "keep";
+      options.printer.freeConfirmedJournal = std::string(value) == "free";
+    }
     else ok = false;
     if (!ok) {
       std::fprintf(stderr, "kestrel-vprinter: bad option %s %s\n", arg.c_str(), value);

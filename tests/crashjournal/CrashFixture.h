@@ -21,6 +21,7 @@
 #include "service/FiscalPrinter.h"
 #include "service/FiscalPrinterConstants.h"
 #include "tests/crashjournal/FileFaults.h"
+#include "tests/support/JournalMode.h"
 #include "tests/support/SingletonReset.h"
 #include "tests/support/ServiceSession.h"
 #include "tests/support/TestProfile.h"
@@ -62,6 +63,7 @@ class CrashJournalTest : public ::testing::Test {
     profile_->Set("Port", link);
     emulator::ServerOptions options;
     options.link = link;
+    UseJournalModeOfTheRun(options.printer);
     server_ = std::make_unique<emulator::PtyServer>(options);
     ASSERT_EQ(server_->Start(), 0);
     downloads_.clear();

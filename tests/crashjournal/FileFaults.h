@@ -100,7 +100,7 @@ inline void FileFaults::Arm(FaultMode mode, int target) {
 }
 
 inline std::string FileFaults::Describe(const SeenOperation& seen) {
-  static const char* const kNames[] = {"write", "append", "delete", "move", "replace"};
+  static const char* const kNames[] = {"write", "append", "delete", "move", "replace", "rename"};
   return std::string(kNames[static_cast<int>(seen.operation)]) + " " + seen.name;
 }
 

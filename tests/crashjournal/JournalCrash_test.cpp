@@ -205,6 +205,9 @@ TEST_F(JournalCrashTest, RecoveryFromAKilledDayClosureSurvivesASecondKill) {
     faults_->Arm(FaultMode::kCount);
     ASSERT_EQ(QueryContent("after"), 0);
     const int recoveryOperations = faults_->Count();
+    if (std::getenv("KESTREL_CRASH_OPS") != nullptr) {
+      for (const SeenOperation& seen : faults_->Seen()) std::printf("  %s\n", FileFaults::Describe(seen).c_str());
+    }
     ASSERT_GT(recoveryOperations, 0);
 
     for (int second = 1; second <= recoveryOperations; ++second) {

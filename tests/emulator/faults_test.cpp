@@ -247,3 +247,49 @@ TEST(EmulatorFaults, AFaultNamingACommandWaitsForThatCommand) {
 
 }  // namespace
 }  // namespace kestrel::emulator
+
+namespace kestrel::emulator {
+namespace {
+
+// A request carried out whose reply, and the replies to its resends, cannot
+// be read; "after K" lets K requests pass first.
+TEST(EmulatorFaults, AGarbledRequestIsCarriedOutOnceAndNoReplyToItCanBeRead) {
+  Device device(testing::FixedOptions());
+  testing::Host host(device);
+  host.Start();
+  ASSERT_EQ(device.Command("garble 3 P03"), "ok");
+  const std::string item = host.Frame("P03", {"1", "ks", "1", "1.0000", "3.0000", testing::Host::Pad("Pivo")});
+  for (int attempt = 1; attempt <= 3; ++attempt) {
+    const testing::HostReply reply = host.SendFrame(item);
+    EXPECT_TRUE(reply.answered && !reply.valid) << "attempt " << attempt;
+  }
+  const testing::HostReply fourth = host.SendFrame(item);
+  EXPECT_TRUE(fourth.valid);
+  EXPECT_EQ(fourth.Field(0), "3,00");
+  EXPECT_EQ(host.Send("P08", {"0"}).Field(0), "3,00") << "carried out once";
+
+  ASSERT_EQ(device.Command("garble after 2"), "ok");
+  EXPECT_TRUE(host.Send("S01").valid);
+  EXPECT_TRUE(host.Send("S09").valid);
+  EXPECT_FALSE(host.Send("S08").valid);
+  EXPECT_TRUE(host.Send("S08").valid) << "another request is answered as usual";
+  EXPECT_TRUE(device.Faults().Empty());
+  EXPECT_NE(device.Command("garble 2 after"), "ok");
+  EXPECT_NE(device.Command("garble after x"), "ok");
+}
+
+TEST(EmulatorFaults, OffAfterKAnswersKRequestsThenNothing) {
+  Device device(testing::FixedOptions());
+  testing::Host host(device);
+  ASSERT_EQ(device.Command("off after 2"), "ok");
+  EXPECT_TRUE(host.Send("S09").answered);
+  EXPECT_TRUE(host.Send("S09").answered);
+  EXPECT_FALSE(host.Send("S09").answered);
+  EXPECT_FALSE(device.SwitchedOn());
+  ASSERT_EQ(device.Command("on"), "ok");
+  EXPECT_TRUE(host.Send("S09").answered);
+  EXPECT_NE(device.Command("off after -1"), "ok");
+}
+
+}  // namespace
+}  // namespace kestrel::emulator

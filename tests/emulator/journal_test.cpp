@@ -154,6 +154,29 @@ TEST(EmulatorJournal, AfterAClosureTheDownloadRestartsAndSavesEveryBlock) {
   EXPECT_NE(journal.text.find("DENN\xC1 UZ\xC1VIERKA"), std::string::npos);
 }
 
+// A printer that frees confirmed blocks hands out, from the start, only the
+// blocks not yet confirmed; one that keeps them hands out its whole history.
+TEST(EmulatorJournal, AFreeingPrinterCannotSendConfirmedBlocksAgain) {
+  for (const char* mode : {"keep", "free"}) {
+    SCOPED_TRACE(mode);
+    Device device(FixedOptions());
+    Host host(device);
+    ASSERT_EQ(device.Command(std::string("journal ") + mode), "ok");
+    host.Receipt("1.0000");
+    HostJournal first;
+    first.Pull(host, true);
+    ASSERT_EQ(first.Check(host), 0);
+    host.Receipt("2.0000");
+    HostJournal again;
+    again.Pull(host, true);
+    const bool frees = std::string(mode) == "free";
+    EXPECT_EQ(again.text.find("Doklad \xE8. 1\r") != std::string::npos, !frees);
+    EXPECT_NE(again.text.find("Doklad \xE8. 2\r"), std::string::npos);
+    // What the printer expects is what it handed out since it confirmed.
+    EXPECT_EQ(again.Check(host), 0);
+  }
+}
+
 TEST(EmulatorJournal, ABadJournalIsRejectedUntilTheFaultIsUsedUp) {
   Device device(FixedOptions());
   Host host(device);

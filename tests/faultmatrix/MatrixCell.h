@@ -21,6 +21,7 @@
 #include "protocol/Messaging.h"
 #include "service/FiscalPrinter.h"
 #include "service/FiscalPrinterConstants.h"
+#include "tests/support/JournalMode.h"
 #include "tests/support/SingletonReset.h"
 #include "tests/support/ServiceSession.h"
 #include "tests/support/TestProfile.h"
@@ -66,6 +67,7 @@ class MatrixCell {
     profile_.Set("Port", link);
     emulator::ServerOptions options;
     options.link = link;
+    UseJournalModeOfTheRun(options.printer);
     server_ = std::make_unique<emulator::PtyServer>(options);
     std::string why;
     started_ = server_->Start(&why) == 0;
@@ -86,6 +88,11 @@ class MatrixCell {
   bool Started() const { return started_; }
   FiscalPrinter& Fp() { return fp_; }
   std::string Inject(const std::string& line) { return server_->Inject(line); }
+  // Runs f on the printer's core under the server's lock.
+  template <class F>
+  auto WithPrinter(F f) {
+    return server_->WithDevice([&f](emulator::Device& device) { return f(device.Core()); });
+  }
 
   int32_t Number(int32_t index) {
     int32_t value = 0;

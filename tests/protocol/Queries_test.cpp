@@ -117,6 +117,10 @@ TEST_P(DisplayText, TextFillsTheRows) {
   const DisplayCase& c = GetParam();
   Script({Reply(0)});
   EXPECT_EQ(m.DisplayText(c.text.c_str(), c.rows), kSuccess);
+  if (c.fields.empty()) {
+    EXPECT_TRUE(Sent().empty()) << "no row to write to";
+    return;
+  }
   ASSERT_EQ(Sent().size(), 1u);
   EXPECT_EQ(Sent()[0].code, "D01");
   EXPECT_EQ(Sent()[0].fields, c.fields);
@@ -129,7 +133,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(DisplayCase{"long_text_cut", kFifty, 2, {kFifty.substr(0, 20), kFifty.substr(20, 20)}},
                       DisplayCase{"short_text_padded", "Ahoj!", 2, {"Ahoj!" + std::string(15, ' '), std::string(20, ' ')}},
                       DisplayCase{"control_bytes_dropped", "a\r\nb", 1, {"ab" + std::string(18, ' ')}},
-                      DisplayCase{"no_rows", "abc", 0, {}}),
+                      DisplayCase{"no_rows", "abc", 0, {}},
+                      // Configured counts outside 0..9 take the nearest end.
+                      DisplayCase{"negative_rows", "abc", -1, {}},
+                      DisplayCase{"ten_rows_give_nine", "", 10, std::vector<std::string>(9, std::string(20, ' '))},
+                      DisplayCase{"six_hundred_rows_give_nine", "", 600,
+                                  std::vector<std::string>(9, std::string(20, ' '))}),
     [](const ::testing::TestParamInfo<DisplayCase>& p) { return std::string(p.param.name); });
 
 TEST_F(Queries, SubtotalIsAskedForWithoutPrinting) {

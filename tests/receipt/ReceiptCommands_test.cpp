@@ -124,8 +124,19 @@ TEST_F(CommandTest, CloseTicketKeepsTheStoredNumberWhenThePrinterCannotTellIt) {
   ASSERT_EQ(Journal::Instance().UpdateReceiptNumber(41), kSuccess);
   OpenTicket();
   SellAndPay();
-  printer_->Fault("noreply 3 S01");  // the receipt number request, all three attempts
+  printer_->Fault("badcrc 3 S01");  // the receipt number request, all three attempts
   ASSERT_EQ(M().CloseTicket(false), kSuccess);
+  EXPECT_EQ(Journal::Instance().GetReceiptNumber(), 41);
+}
+
+TEST_F(CommandTest, CloseTicketSendsNothingMoreToAPrinterThatStoppedAnswering) {
+  ASSERT_EQ(Journal::Instance().UpdateReceiptNumber(41), kSuccess);
+  OpenTicket();
+  SellAndPay();
+  printer_->ForgetRecords();
+  printer_->Fault("noreply 3 S01");  // the receipt number request, all three attempts
+  EXPECT_EQ(M().CloseTicket(false), kTimeout);
+  EXPECT_EQ(Count("P12"), 0);
   EXPECT_EQ(Journal::Instance().GetReceiptNumber(), 41);
 }
 

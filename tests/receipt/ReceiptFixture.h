@@ -72,6 +72,11 @@ class VirtualPrinter {
   std::vector<std::string> DisplayRows() {
     return server_.WithDevice([](emulator::Device& device) { return device.Core().DisplayRows(); });
   }
+  // Runs f on the printer's core under the server's lock.
+  template <class F>
+  auto WithCore(F f) {
+    return server_.WithDevice([&f](emulator::Device& device) { return f(device.Core()); });
+  }
   std::vector<std::string> TraceLines() const {
     const std::vector<std::string> all = server_.Trace();
     return std::vector<std::string>(all.begin() + static_cast<long>(std::min(seen_, all.size())), all.end());
@@ -144,6 +149,11 @@ class ReceiptTest : public ::testing::Test {
     int32_t state = 0;
     fp_.GetPropertyNumber(opos::pidx::kPrinterState, &state);
     return state;
+  }
+  std::string ErrorString() {
+    std::string text;
+    fp_.GetPropertyString(opos::pidx::kErrorString, &text);
+    return text;
   }
   int32_t ResultCodeExtended() {
     int32_t code = 0;

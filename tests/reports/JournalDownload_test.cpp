@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tests/reports/ReportsFixture.h"
+#include "tools/FileHook.h"
 
 namespace kestrel::testing {
 namespace {
@@ -126,7 +127,7 @@ TEST_F(JournalDownloadTest, AnUnansweredCheckThrowsNothingAway) {
 
 TEST_F(JournalDownloadTest, ATransferThatFailsMidwayIsRepairedByTheNextDownload) {
   Inject("noreply 3 S04");
-  EXPECT_EQ(M().DownloadJournal(Target("broken").c_str()), kFailure);
+  EXPECT_EQ(M().DownloadJournal(Target("broken").c_str()), kTimeout);
   Forget();
   const std::string target = Target("repaired");
   ASSERT_EQ(M().DownloadJournal(target.c_str()), kSuccess);
@@ -163,6 +164,134 @@ INSTANTIATE_TEST_SUITE_P(Closures, DayClosureJournalTest, ::testing::Values("", 
                          [](const ::testing::TestParamInfo<const char*>& param) {
                            return param.index == 0 ? std::string("Normal") : std::string("TransferCutOff");
                          });
+
+}  // namespace
+}  // namespace kestrel::testing
+
+namespace kestrel::testing {
+namespace {
+
+// Whether the journal can be saved is checked before anything is sent: a
+// journal the printer confirmed and the service could not save would have to
+// wait, and a printer that frees confirmed blocks would never send it again.
+class UnusableTargetTest : public JournalDownloadTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(UnusableTargetTest, IsRefusedBeforeThePrinterIsAsked) {
+  const std::string what = GetParam();
+  std::string target = Target("taken");
+  if (what == "txt exists") WriteWholeFile(target + ".txt", "an earlier journal");
+  if (what == "bin exists") WriteWholeFile(target + ".bin", "an earlier journal");
+  if (what == "no name") target.clear();
+  if (what == "no directory") target = Target("missing/journal");
+  const std::string text = Stored(JournalFile::kTmpText);
+  int32_t r = -1;
+  fp_.QueryContent(target.c_str(), "", "", &r);
+  EXPECT_EQ(r, kFailure);
+  EXPECT_STREQ(M().GetErrorMessage(), text::kTextJournalSaveFailed);
+  EXPECT_EQ(Count("S04"), 0);
+  EXPECT_EQ(Count("S10"), 0);
+  EXPECT_EQ(Stored(JournalFile::kTmpText), text);
+  if (what == "txt exists") {
+    EXPECT_EQ(ReadWholeFile(target + ".txt"), "an earlier journal");
+    EXPECT_FALSE(Tools::FileExists(target + ".bin"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, UnusableTargetTest,
+                         ::testing::Values("txt exists", "bin exists", "no name", "no directory"),
+                         [](const ::testing::TestParamInfo<const char*>& p) {
+                           std::string name = p.param;
+                           for (char& c : name) c = c == ' ' ? '_' : c;
+                           return name;
+                         });
+
+TEST_F(JournalDownloadTest, DirectIOWithoutANameSendsNothing) {
+  int32_t data = 0;
+  std::string name;
+  int32_t r = -1;
+  fp_.DirectIO(151, &data, &name, &r);
+  EXPECT_EQ(r, kFailure);
+  EXPECT_EQ(Count("S04"), 0);
+  EXPECT_EQ(Count("S10"), 0);
+}
+
+// The journal files on "another volume": every move copies, and the copy
+// of the first save runs out of disk space after the printer confirmed.
+struct FullDisk {
+  static bool& Full() {
+    static bool full = false;
+    return full;
+  }
+  static int Hook(file_hook::FileOperation operation, const std::string& path, const void*, std::size_t) {
+    if (operation == file_hook::FileOperation::kRename) return file_hook::kOtherVolume;
+    const bool staged = path.size() > 5 && path.compare(path.size() - 5, 5, ".part") == 0;
+    return Full() && operation == file_hook::FileOperation::kWrite && staged ? 28 : 0;
+  }
+  FullDisk() { file_hook::SetHook(&Hook); }
+  ~FullDisk() { file_hook::SetHook(nullptr); }
+};
+
+class JournalModeTest : public JournalDownloadTest, public ::testing::WithParamInterface<const char*> {
+ protected:
+  void SetUp() override {
+    JournalDownloadTest::SetUp();
+    ASSERT_EQ(Inject(std::string("journal ") + GetParam()), "ok");
+  }
+  void ExpectSavedExactly(const std::string& target) {
+    EXPECT_EQ(ReadWholeFile(target + ".txt"), PrinterJournal(1));
+    EXPECT_EQ(ReadWholeFile(target + ".bin"), PrinterJournal(2));
+  }
+};
+
+TEST_P(JournalModeTest, AFullDiskAfterTheCheckThenAGoodSaveHoldsEveryReceiptOnce) {
+  FullDisk disk;
+  FullDisk::Full() = true;
+  const std::string first = Target("first");
+  EXPECT_EQ(M().DownloadJournal(first.c_str()), kFailure);
+  EXPECT_STREQ(M().GetErrorMessage(), text::kTextJournalSaveFailed);
+  EXPECT_EQ(Count("S10"), 1) << "the printer confirmed the journal";
+  EXPECT_FALSE(Tools::FileExists(first + ".txt"));
+  EXPECT_FALSE(Tools::FileExists(first + ".bin"));
+
+  FullDisk::Full() = false;
+  SellOne("Maslo");
+  const std::string second = Target("second");
+  ASSERT_EQ(M().DownloadJournal(second.c_str()), kSuccess);
+  ExpectSavedExactly(second);
+  EXPECT_FALSE(Exists(JournalFile::kTmpText));
+  EXPECT_FALSE(Exists(JournalFile::kTmpBinary));
+  EXPECT_FALSE(Exists(JournalFile::kCheckState));
+}
+
+// A check whose answer never came readable may have been accepted: nothing
+// is thrown away, and the next download learns which it was.
+TEST_P(JournalModeTest, AnUnreadableCheckReplyThrowsNothingAway) {
+  const std::string text = Stored(JournalFile::kTmpText);
+  Inject("garble 3 S10");
+  EXPECT_EQ(M().DownloadJournal(Target("unread").c_str()), kFailure);
+  EXPECT_STREQ(M().GetErrorMessage(), text::kTextInvalidReply);
+  EXPECT_EQ(Stored(JournalFile::kTmpText), text);
+  EXPECT_EQ(Transfers(), 0);
+
+  SellOne("Maslo");
+  const std::string next = Target("next");
+  ASSERT_EQ(M().DownloadJournal(next.c_str()), kSuccess);
+  ExpectSavedExactly(next);
+}
+
+// Files the printer does not recognise go aside, not away; the journal is
+// then fetched again and saved.
+TEST_P(JournalModeTest, ARefusedCheckSetsTheFilesAside) {
+  WriteWholeFile(JournalPath(JournalFile::kTmpText), "garbage");
+  const std::string target = Target("again");
+  ASSERT_EQ(M().DownloadJournal(target.c_str()), kSuccess);
+  EXPECT_EQ(Transfers(), 1);
+  EXPECT_EQ(ReadWholeFile(profile_.DataFile("kstr_jrn_refused_1.txt")), "garbage");
+  EXPECT_EQ(ReadWholeFile(profile_.DataFile("kstr_jrn_refused_1.bin")), PrinterJournal(2));
+  ExpectSavedExactly(target);
+}
+
+INSTANTIATE_TEST_SUITE_P(Printers, JournalModeTest, ::testing::Values("keep", "free"));
 
 }  // namespace
 }  // namespace kestrel::testing

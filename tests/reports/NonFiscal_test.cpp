@@ -2,6 +2,7 @@
 // administrative calls, through FiscalPrinter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tests/reports/ReportsFixture.h"
@@ -133,26 +134,68 @@ INSTANTIATE_TEST_SUITE_P(Values, VatValueRefusalTest, ::testing::Values("5", "12
                            return std::to_string(param.index);
                          });
 
-TEST_F(NonFiscalTest, VatTableSendsAllEightRates) {
+TEST_F(NonFiscalTest, VatTableSendsNamedRatesAndKeepsThePrintersOthers) {
   int32_t r = -1;
   fp_.SetVatTable(&r);
   EXPECT_EQ(r, 217);
   EXPECT_EQ(ErrorString(), text::kTextUndefined);
   fp_.SetVatValue(2, "15", &r);
+  fp_.SetVatValue(4, "00", &r);  // a rate of zero is named as such
   EXPECT_TRUE(Traffic().empty());  // memory only
   fp_.SetVatValue(9, "15", &r);
   EXPECT_EQ(r, kIllegal);
   Inject("reply F01 44");  // the first rate refused; the rest still go out
   fp_.SetVatTable(&r);
   EXPECT_EQ(r, kIllegal);
+  // The six rates not named are read first, then all eight go out in order,
+  // those not named with the printer's own value (20, 5, 0, ...).
+  std::vector<std::string> codes = Codes();
+  codes.erase(std::remove(codes.begin(), codes.end(), "D01"), codes.end());  // the error shown
+  ASSERT_EQ(codes.size(), 14u);
+  EXPECT_EQ(std::count(codes.begin(), codes.begin() + 6, "S03"), 6);
+  EXPECT_EQ(Requests("S03").front(), (Fields{"51"}));
   const std::vector<Fields> sent = Requests("F01");
   ASSERT_EQ(sent.size(), 8u);
-  EXPECT_EQ(sent[0], (Fields{"51", "00"}));
+  EXPECT_EQ(sent[0], (Fields{"51", "20"}));
   EXPECT_EQ(sent[1], (Fields{"52", "15"}));
+  EXPECT_EQ(sent[2], (Fields{"53", "05"}));
+  EXPECT_EQ(sent[3], (Fields{"54", "00"}));
   EXPECT_EQ(sent[7], (Fields{"58", "00"}));
   int32_t rate = 0;
   fp_.GetVatEntry(2, 0, &rate, &r);
   EXPECT_EQ(rate, 15);
+}
+
+// A refused value creates no table; a rate that cannot be read, or a
+// printer that stops answering, sends nothing or nothing more.
+TEST_F(NonFiscalTest, VatTableNeverZeroesRatesByAccident) {
+  int32_t r = -1;
+  fp_.SetVatValue(1, "5", &r);
+  EXPECT_EQ(r, 215);
+  fp_.SetVatTable(&r);
+  EXPECT_EQ(r, 217) << "the refused value left no table";
+  EXPECT_TRUE(Traffic().empty());
+
+  fp_.SetVatValue(1, "21", &r);
+  ASSERT_EQ(r, kSuccess);
+  Inject("reply S03 44");  // the printer refuses to tell one of the others
+  fp_.SetVatTable(&r);
+  EXPECT_EQ(r, kIllegal);
+  EXPECT_EQ(Count("F01"), 0) << "nothing is written when a rate could not be read";
+
+  Forget();
+  Inject("noreply 3 S03");
+  fp_.SetVatTable(&r);
+  EXPECT_EQ(r, kTimeout);
+  EXPECT_EQ(Count("F01"), 0);
+
+  for (int32_t vat = 2; vat <= 8; ++vat) fp_.SetVatValue(vat, "10", &r);
+  Forget();
+  Inject("noreply always F01");
+  fp_.SetVatTable(&r);
+  EXPECT_EQ(r, kTimeout);
+  EXPECT_EQ(Count("F01"), 3) << "one rate, three attempts, then no more";
+  EXPECT_EQ(Count("S03"), 0) << "every rate was named";
 }
 
 TEST_F(NonFiscalTest, AdministrativeCalls) {

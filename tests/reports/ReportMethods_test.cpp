@@ -249,11 +249,17 @@ TEST_F(ReportMethodsTest, ResetPrinterEndsWhateverIsOpen) {
   EXPECT_EQ(Number(opos::pidx::kPrinterState), kPrinterStateMonitor);
 }
 
-TEST_F(ReportMethodsTest, ResetPrinterSucceedsWithoutAnAnswer) {
-  Inject("off");
+// Refusals do not stop the reset; silence does, and is no success.
+TEST_F(ReportMethodsTest, ResetPrinterGoesOnAfterRefusalsAndStopsAtSilence) {
+  Inject("reply S12 48");
   int32_t r = -1;
   fp_.ResetPrinter(&r);
   EXPECT_EQ(r, kSuccess);
+  Forget();
+  Inject("off");
+  fp_.ResetPrinter(&r);
+  EXPECT_EQ(r, kTimeout);
+  EXPECT_EQ(Codes(), (std::vector<std::string>{"S12", "S12", "S12"}));
 }
 
 }  // namespace

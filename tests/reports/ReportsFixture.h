@@ -18,6 +18,7 @@
 #include "protocol/Messaging.h"
 #include "service/FiscalPrinter.h"
 #include "service/FiscalPrinterConstants.h"
+#include "tests/support/JournalMode.h"
 #include "tests/support/SingletonReset.h"
 #include "tests/support/ServiceSession.h"
 #include "tests/support/TestProfile.h"
@@ -95,6 +96,7 @@ class ReportsTest : public ::testing::Test {
     options.link = link;
     options.printer.firmware = firmware;
     options.printer.slipStation = slipStation;
+    UseJournalModeOfTheRun(options.printer);
     server_ = std::make_unique<emulator::PtyServer>(options);
     ASSERT_EQ(server_->Start(), 0);
     std::string step;

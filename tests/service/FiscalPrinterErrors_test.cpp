@@ -67,7 +67,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ServiceTest, AFailedDisplayExchangeDoesNotReplaceTheReportedText) {
   Open();
-  // No port: showing the text fails with a text of its own.
+  // Claimed, but the port cannot be opened: showing the text fails with a
+  // text of its own.
+  peer().SetDeviceFlags(true, true, false);
   int32_t reported = -1;
   peer().SetError(kWrongState, &reported, text::kTextWrongState, true);
   EXPECT_EQ(reported, kWrongState);
@@ -75,8 +77,10 @@ TEST_F(ServiceTest, AFailedDisplayExchangeDoesNotReplaceTheReportedText) {
   EXPECT_NE(LogText().find("[Messaging::DisplayText]"), std::string::npos);
 }
 
-TEST_F(ServiceTest, NoDisplayForSuccessTimeOutBusyOrWithoutTheFlag) {
+TEST_F(ServiceTest, NoDisplayForSuccessTimeOutBusyWithoutTheFlagOrTheClaim) {
   Open();
+  peer().SetError(kWrongState, nullptr, text::kTextWrongState, true);  // not claimed: the port is not ours
+  peer().SetDeviceFlags(true, true, false);
   peer().SetError(kTimeout, nullptr, text::kTextNoReply, true);
   peer().SetError(kBusy, nullptr, text::kTextBusy, true);
   peer().SetError(kWrongState, nullptr, text::kTextWrongState, false);

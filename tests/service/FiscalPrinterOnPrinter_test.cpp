@@ -104,6 +104,32 @@ TEST_F(PrinterTest, APortLeftClaimedAtCloseIsReusedByTheNextOpen) {
   EXPECT_EQ(fp_.SetPropertyNumber(pidx::kDeviceEnabled, 1), 0);
 }
 
+// After ReleaseDevice the port belongs to whoever claims it next: reading the
+// properties that ask the printer must neither reopen it nor send anything,
+// and closing the service then leaves State closed.
+TEST_F(PrinterTest, AReleasedPortStaysReleasedWhateverPropertyIsRead) {
+  Enable();
+  Inject("paper near");
+  EXPECT_EQ(Number(pidx::kRecNearEnd), 1);
+  int32_t result = -1;
+  ASSERT_EQ(fp_.ReleaseDevice(&result), 0);
+  const std::size_t sent = Codes().size();
+
+  EXPECT_EQ(Number(pidx::kPowerState), opos::kPowerUnknown);
+  EXPECT_EQ(Number(pidx::kCoverOpen), 0);
+  EXPECT_EQ(Number(pidx::kRecEmpty), 0);
+  EXPECT_EQ(Number(pidx::kRecNearEnd), 1) << "the last known status";
+  EXPECT_EQ(Number(pidx::kSlpEmpty), 1);
+  EXPECT_EQ(Number(pidx::kPrinterState), kPrinterStateMonitor);
+  EXPECT_EQ(Number(pidx::kTrainingModeActive), 0);
+  EXPECT_EQ(Codes().size(), sent) << "nothing sent after the release";
+  EXPECT_FALSE(Messaging::Instance().PortOpened());
+
+  EXPECT_EQ(fp_.CloseService(&result), 0);
+  EXPECT_EQ(Number(pidx::kState), opos::kStateClosed);
+  EXPECT_FALSE(Messaging::Instance().PortOpened());
+}
+
 TEST_F(PrinterTest, PaperEventsFireOncePerChange) {
   Enable();
   Inject("paper out");

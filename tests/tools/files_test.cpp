@@ -3,9 +3,11 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/tools/ToolsFixture.h"
+#include "tools/FileHook.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
@@ -100,6 +102,94 @@ TEST_F(FilesTest, MoveNeverReplacesAnExistingTarget) {
 
   EXPECT_NE(0, Tools::MoveFile(Path("from.txt"), Path("again.txt")));  // source gone
   EXPECT_FALSE(Tools::FileExists(Path("again.txt")));
+}
+
+// Moves between two volumes, played through the file seam: the in-place
+// rename answers "another volume", as rename() does across file systems.
+struct VolumeSeam {
+  static std::vector<std::pair<file_hook::FileOperation, std::string>>& Seen() {
+    static std::vector<std::pair<file_hook::FileOperation, std::string>> seen;
+    return seen;
+  }
+  static int& FailAt() {
+    static int failAt = 0;
+    return failAt;
+  }
+  static int Hook(file_hook::FileOperation operation, const std::string& path, const void*, std::size_t) {
+    Seen().emplace_back(operation, path.substr(path.find_last_of('/') + 1));
+    if (static_cast<int>(Seen().size()) == FailAt()) return 28;  // no space left
+    return operation == file_hook::FileOperation::kRename ? file_hook::kOtherVolume : 0;
+  }
+  VolumeSeam() {
+    Seen().clear();
+    FailAt() = 0;
+    file_hook::SetHook(&Hook);
+  }
+  ~VolumeSeam() { file_hook::SetHook(nullptr); }
+};
+
+TEST_F(FilesTest, AMoveBetweenVolumesBuildsTheTargetWholeBeforeTheSourceGoes) {
+  const std::string journal(200000, 'j');  // more than one piece of the copy
+  Put("from.txt", journal);
+  {
+    VolumeSeam seam;
+    ASSERT_EQ(0, Tools::MoveFile(Path("from.txt"), Path("to.txt")));
+    using Op = file_hook::FileOperation;
+    const std::vector<std::pair<Op, std::string>> expected = {{Op::kMove, "from.txt"},
+                                                              {Op::kRename, "from.txt"},
+                                                              {Op::kWrite, "to.txt.part"},
+                                                              {Op::kMove, "to.txt.part"},
+                                                              {Op::kDelete, "from.txt"}};
+    EXPECT_EQ(VolumeSeam::Seen(), expected);
+  }
+  EXPECT_EQ(journal, Read("to.txt"));
+  EXPECT_FALSE(Tools::FileExists(Path("from.txt")));
+  EXPECT_FALSE(Tools::FileExists(Path("to.txt.part")));
+
+  // An existing target is refused before anything is copied.
+  Put("again.txt", "new");
+  VolumeSeam seam;
+  EXPECT_NE(0, Tools::MoveFile(Path("again.txt"), Path("to.txt")));
+  EXPECT_EQ(journal, Read("to.txt"));
+  EXPECT_EQ("new", Read("again.txt"));
+}
+
+// Whichever step of the copy fails (a full disk, a refused rename, a source
+// that cannot be removed), the source stays whole and no target is left.
+TEST_F(FilesTest, AMoveBetweenVolumesThatFailsAtAnyStepKeepsTheSourceAlone) {
+  for (int step = 3; step <= 5; ++step) {
+    SCOPED_TRACE(step);
+    Put("from.txt", "journal");
+    {
+      VolumeSeam seam;
+      VolumeSeam::FailAt() = step;
+      EXPECT_NE(0, Tools::MoveFile(Path("from.txt"), Path("to.txt")));
+    }
+    EXPECT_EQ("journal", Read("from.txt"));
+    EXPECT_FALSE(Tools::FileExists(Path("to.txt")));
+    EXPECT_FALSE(Tools::FileExists(Path("to.txt.part")));
+  }
+}
+
+TEST_F(FilesTest, ARangeOfAFileCopiesAndChecksAsAFileOfItsOwn) {
+  const std::string bytes = "head\r\ntail\r\n\x1A after";
+  Put("whole.txt", bytes);
+  EXPECT_EQ(0, Tools::CopyFileRange(Path("whole.txt"), 6, bytes.size(), Path("tail.txt")));
+  EXPECT_EQ(bytes.substr(6), Read("tail.txt"));
+  EXPECT_EQ(Tools::FileSize(Path("tail.txt")), static_cast<long long>(bytes.size() - 6));
+  EXPECT_EQ(Tools::FileSize(Path("missing.txt")), -1);
+  unsigned char fromOffset[4];
+  unsigned char ofTail[4];
+  Tools::FileCheckCode(Path("whole.txt"), 6, fromOffset);
+  Tools::FileCheckCode(Path("tail.txt"), ofTail);
+  EXPECT_EQ(0, std::memcmp(fromOffset, ofTail, 4));
+  // Past the end: the code of nothing.
+  Tools::FileCheckCode(Path("whole.txt"), 1000, fromOffset);
+  const unsigned char empty[4] = {0xFE, 0x00, 0xFE, 0x00};
+  EXPECT_EQ(0, std::memcmp(fromOffset, empty, 4));
+  // A range past the end is refused and leaves no file.
+  EXPECT_NE(0, Tools::CopyFileRange(Path("whole.txt"), 0, 1000, Path("short.txt")));
+  EXPECT_FALSE(Tools::FileExists(Path("short.txt")));
 }
 
 TEST_F(FilesTest, DeleteRemovesOnce) {

@@ -75,6 +75,24 @@ TEST_F(WindowsFiles, MoveNeverReplacesAnExistingFile) {
   EXPECT_NE(0, Tools::DeleteFile(Path("moved")));
 }
 
+// From the system's temporary folder on C: to the test folder (on Z: under
+// Wine): another volume for Windows, where a move must copy, flush and
+// rename into place before the source goes.
+TEST_F(WindowsFiles, MoveReachesAnotherVolumeWhole) {
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  const std::string source = Tools::JoinPath(temp, "kstr_move_" + std::to_string(::GetCurrentProcessId()));
+  const std::string journal(100000, 'j');
+  ASSERT_EQ(kestrel::kSuccess, Tools::WriteFile(journal.data(), journal.size(), source, false));
+  ASSERT_EQ(0, Tools::MoveFile(source, Path("moved")));
+  EXPECT_FALSE(Tools::FileExists(source));
+  EXPECT_FALSE(Tools::FileExists(Path("moved.part")));
+  std::string read(journal.size(), '\0');
+  ASSERT_EQ(kestrel::kSuccess, Tools::ReadFile(&read[0], read.size(), Path("moved")));
+  EXPECT_EQ(journal, read);
+  EXPECT_EQ(static_cast<long long>(journal.size()), Tools::FileSize(Path("moved")));
+}
+
 TEST(WindowsPaths, JoinWithBackslash) {
   EXPECT_EQ('\\', Tools::PathSeparator());
   EXPECT_EQ("C:\\data\\kstr_jrn_1", Tools::JoinPath("C:\\data", "kstr_jrn_1"));
