@@ -129,8 +129,11 @@ int32_t FiscalPrinter::SetDeviceEnabled(bool enable) {
     std::snprintf(greeting, sizeof greeting, "%-20s%20s", text::kTextGreeting, date);
     Messaging& messaging = Messaging::Instance();
     // Only silence means the printer is not there; an error reply comes from
-    // a live printer, which is enough to enable.
-    if (messaging.DisplayText(greeting, lineDisplayRows_) != kTimeout) {
+    // a live printer, which is enough to enable. Without a display row the
+    // greeting goes nowhere, so a status question asks instead.
+    const int answer = lineDisplayRows_ > 0 ? messaging.DisplayText(greeting, lineDisplayRows_)
+                                            : messaging.GetPrinterStatus(kStationReceipt);
+    if (answer != kTimeout) {
       messaging.SetFirmwareVersion(v7Protocol_);
       messaging.SetSlipPresent();
       deviceEnabled_ = true;

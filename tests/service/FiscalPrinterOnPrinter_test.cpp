@@ -42,7 +42,12 @@ TEST_F(PrinterTest, AProgramRunsTheWholeLifecycle) {
   EXPECT_EQ(Number(pidx::kState), opos::kStateClosed);
 }
 
-TEST_F(PrinterTest, EnablingASilentPrinterLeavesTheDeviceDisabled) {
+// Whatever the display's row count, only a printer that answers is enabled:
+// without a row to greet on, a status question tells.
+class SilentPrinterRows : public PrinterTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SilentPrinterRows, EnablingLeavesTheDeviceDisabled) {
+  profile_.Set("LineDisplayRows", GetParam());
   Inject("off");
   int32_t result = -1;
   Open();
@@ -57,6 +62,8 @@ TEST_F(PrinterTest, EnablingASilentPrinterLeavesTheDeviceDisabled) {
   EXPECT_EQ(fp_.SetPropertyNumber(pidx::kDeviceEnabled, 1), 0);
   EXPECT_EQ(Number(pidx::kDeviceEnabled), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, SilentPrinterRows, ::testing::Values("2", "0", "-1"));
 
 TEST_F(PrinterTest, AnErrorReplyStillCountsAsALivePrinter) {
   Inject("reply D01 53");
