@@ -17,7 +17,9 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "serial/Frame.h"
 #include "tools/Singleton.h"
@@ -96,7 +98,10 @@ class Messaging : public ProcessSingleton<Messaging> {
   // Sends the request and reads the reply with up to three attempts, one
   // resend on reply 31 and polling of a long operation on reply 11.
   // 111 (invalid reply), 112 (no reply), 106 (request refused, see above) or
-  // GetUPOSError of the reply code.
+  // GetUPOSError of the reply code. A reply is taken only when it answers
+  // this request (the rules are in MessagingExchange.cpp); on a port just
+  // opened, or after an exchange that ended without a reply, the line is
+  // first listened to and cleared for up to timeoutSeconds.
   int SendReceive(int timeoutSeconds);
   // The request as it stands: RS232::SendPacket's result (0, 101, 111), or 106
   // for a refused request.
@@ -105,7 +110,8 @@ class Messaging : public ProcessSingleton<Messaging> {
   int ResendPacket();
   // Reads one reply: an RS232::ReadPacket error (101, 111, 112) or the reply
   // code (0 for a valid reply shorter than 12 bytes). Follows the printer's
-  // sequence digit.
+  // sequence digit. Frames that answer an earlier request are dropped and
+  // the read goes on within the same time-out.
   int ReadPacket(int timeoutSeconds);
   // Polls a long operation with type 02 every interval seconds, up to
   // limit/interval polls, then fetches its result with type 03. The result
@@ -354,6 +360,17 @@ class Messaging : public ProcessSingleton<Messaging> {
 
   // Reply 51: asks the printer's status and maps it (201, 203 or 0).
   int PrinterErrorFromStatus();
+
+  // Reply pairing (MessagingExchange.cpp).
+  // Before a request: starts a new port session's bookkeeping when the port
+  // was opened anew, and listens for late replies when the line is unsettled.
+  void SettleLine(int timeoutSeconds);
+  // True when the frame in the incoming packet answers an earlier request.
+  bool IsStaleReply();
+  // Remembers the reply just taken and learns whether replies echo.
+  void AcceptReply();
+  // An exchange ended without a reply the host could read.
+  void MarkUnanswered();
   // Appends raw bytes to the request; false (request refused) when they
   // would not fit with room for the frame trailer and terminator.
   bool AppendOut(const char* bytes, std::size_t count);
@@ -368,6 +385,18 @@ class Messaging : public ProcessSingleton<Messaging> {
   int nextSequence_ = 1;
   char errorText_[kErrorTextSize];
   int state_ = 1;
+
+  // ---- reply pairing ----
+  unsigned long portSession_ = 0;  // the port session the learning belongs to
+  bool lineUnsettled_ = false;     // listen for late replies before the next request
+  std::string lastReply_;          // the reply last taken
+  std::string lastRequest_;        // the request it answered
+  std::vector<std::string> lateReplies_;  // replies discarded while listening
+  int lateRepliesLife_ = 0;        // replies to take before they are forgotten
+  int echoedReplies_ = 0;          // replies of this session that echoed their request
+  std::vector<std::string> echoedCodes_;  // the distinct codes among them
+  bool echoBroken_ = false;        // a reply of this session did not echo
+  bool echoCheck_ = false;         // learned: a reply must echo its request
 
   // ---- busy lock ----
   mutable std::mutex busyMutex_;
