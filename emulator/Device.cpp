@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 #include "emulator/CodePages.h"
@@ -149,6 +150,11 @@ Transmission Device::Exchange(const std::string& frame) {
     out.trace = TraceLine(out.record, note);
     return out;
   }
+  // An answer from memory takes the printer its own time (slowrepeat); a
+  // command carried out may be late (a fault).
+  out.repeat = out.record.note == "repeat";
+  out.lateMs = out.repeat ? repeatMs_ : faults_.TakeLateMs(out.record.request.code);
+  if (out.lateMs > 0 && !out.repeat) note += note.empty() ? "late" : ",late";
   std::string bytes = out.record.replyFrame;
   std::string before;
   std::string after;
@@ -247,6 +253,17 @@ std::string Device::Command(const std::string& line) {
   }
   if (name == "strict" && onOff(arg, flag)) {
     printer_.SetStrictSequence(flag);
+    return "ok";
+  }
+  if (name == "slowrepeat") {
+    char* end = nullptr;
+    const long ms = std::strtol(arg.c_str(), &end, 10);
+    if (arg.empty() || *end != '\0' || ms < 0 || ms > 600000) return "error: slowrepeat MS";
+    repeatMs_ = static_cast<int>(ms);
+    return "ok";
+  }
+  if (name == "echo" && onOff(arg, flag)) {
+    printer_.SetEchoCode(flag);
     return "ok";
   }
   if (name == "status") {

@@ -13,6 +13,8 @@ namespace kestrel::emulator {
 struct Transmission {
   std::vector<std::string> pieces;  // written in order; empty: no answer
   int pauseMs = 0;                  // between pieces
+  int lateMs = 0;                   // before the first piece (late, or slow repeat)
+  bool repeat = false;              // answered from memory: no time to think
   std::string trace;                // one line, no line end
   ExchangeRecord record;
 };
@@ -31,7 +33,12 @@ class Device {
   //   confirm mem|service on|off   confirmation flags of the fiscal state
   //   status N|auto                the status request answers N until "auto"
   //   badjournal [N]               the journal check rejects the next N codes
-  //   strict on|off                answer 31 to an unexpected sequence digit
+  //   strict on|off                strict numbering: 31 to an unexpected
+  //                                digit, the last digit again is a repeat
+  //   echo on|off                  replies echo the command code, or carry
+  //                                the printer's own code "000"
+  //   slowrepeat MS                an answer from memory to a repeated request
+  //                                takes MS ms (0, the default: at once)
   //   firmware X.Y.Z
   // Returns "ok" or "error: ...".
   std::string Command(const std::string& line);
@@ -50,6 +57,7 @@ class Device {
   Printer printer_;
   FaultQueue faults_;
   bool on_ = true;
+  int repeatMs_ = 0;  // the time an answer from memory takes
 };
 
 }  // namespace kestrel::emulator
