@@ -104,7 +104,11 @@ int Messaging::UpdateHeader() {
   std::string header;
   for (int item : kHeaderItems) {
     char line[kHeaderLineChars + 1] = {};
-    if (ReadFiscalData(item, line, sizeof(line)) != kSuccess) continue;
+    const int read = ReadFiscalData(item, line, sizeof(line));
+    // A header with lines missing because the printer fell silent must not
+    // replace the stored one.
+    if (PrinterUnreachable(read)) return read;
+    if (read != kSuccess) continue;
     Tools::Trim(line);
     if (line[0] == '\0') continue;
     header += PadRight(Tools::CenterText(line, kHeaderLineChars), kHeaderLineChars);
@@ -123,7 +127,8 @@ int Messaging::PrintHeader(int linesBefore, int linesAfter, int station, int rec
 
   std::string header = StoredHeader();
   if (header.empty()) {
-    UpdateHeader();
+    const int updated = UpdateHeader();
+    if (PrinterUnreachable(updated)) return updated;
     header = StoredHeader();
   }
   if (slip) {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "serial/Frame.h"
+#include "tools/Results.h"
 #include "tools/Singleton.h"
 
 namespace kestrel {
@@ -245,7 +246,8 @@ class Messaging : public ProcessSingleton<Messaging> {
   // (at least 5 bytes). 106 for any other mode.
   int PrinterLogo(int mode, const char* path, char* out);
   // Reads the printer's header lines (fiscal data 1..9, 60..62) and stores
-  // them, centred in 40 characters, as the journal's receipt header.
+  // them, centred in 40 characters, as the journal's receipt header. A read
+  // the printer does not answer ends it with that result, storing nothing.
   int UpdateHeader();
   // Prints the stored header as a non-fiscal block, with blank lines before
   // and after and, when receiptNumber > 0, a date and number line.
@@ -253,16 +255,18 @@ class Messaging : public ProcessSingleton<Messaging> {
   // S04: appends the printer's new journal data to the temporary journal
   // files until the printer has none left (then 0); 111 for any failure.
   int AppendJournals(bool fromStart);
-  // P20: the text, control bytes dropped, in pieces of 200 characters. Every
-  // piece is sent; the first failure is the result.
+  // P20: the text, control bytes dropped, in pieces of 200 characters. The
+  // first failure is the result; a piece the printer does not answer (112,
+  // or 101) ends the text there, any other failure lets the rest go out.
   int PrintLines(const char* text, bool flag);
   // (NonFiscalEnd.cpp) Slip text: code page 852 as hexadecimal, ended by CR,
-  // through P22 in pieces of 80 bytes; the first failure is the result.
+  // through P22 in pieces of 80 bytes; pieces as PrintLines.
   int PrintSlip(const char* text);
   // P22 with the feed-and-cut sequence.
   int CutPaper();
   // Ends a non-fiscal document: the trailer and the cut (nothing for the
-  // slip). The cut's result; on 0 PrinterState 1.
+  // slip). The cut's result; on 0 PrinterState 1. A trailer the printer does
+  // not answer ends it there, with that result and no cut.
   int EndNonFiscal(int station);
   // Brings the cached PrinterState in line with what the printer reported
   // (a receipt found already closed at the printer).
@@ -438,5 +442,10 @@ class BusyGuard {
 // A reply amount: the first "," becomes ".", then the leading number of the
 // text as a double (0 when there is none). Null reads as 0.
 double DecodeReplyAmount(const char* text);
+
+// The printer cannot be reached: no reply (112) or a port that cannot be
+// reopened (101). A sender of several pieces stops at such a piece: the
+// rest could only cost three time-outs each.
+inline bool PrinterUnreachable(int result) { return result == kTimeout || result == kClosed; }
 
 }  // namespace kestrel
