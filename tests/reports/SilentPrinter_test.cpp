@@ -100,3 +100,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace kestrel::testing
+
+namespace kestrel::testing {
+namespace {
+
+using HeaderRead = ReportsTest;
+
+TEST_F(HeaderRead, ALineThePrinterDoesNotAnswerKeepsTheStoredHeader) {
+  ASSERT_EQ(Journal::Instance().UpdateReceiptHeader("STARA HLAVICKA"), kSuccess);
+  ASSERT_EQ(Inject("noreply 3 S03"), "ok");
+  Forget();
+  EXPECT_EQ(M().UpdateHeader(), kTimeout);
+  EXPECT_EQ(Count("S03"), 3);  // the first line's three attempts, no more
+  char header[64] = {};
+  Journal::Instance().GetReceiptHeader(header, sizeof header - 1);
+  EXPECT_STREQ(header, "STARA HLAVICKA");
+}
+
+}  // namespace
+}  // namespace kestrel::testing
