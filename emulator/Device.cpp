@@ -150,11 +150,16 @@ Transmission Device::Exchange(const std::string& frame) {
     out.trace = TraceLine(out.record, note);
     return out;
   }
-  // An answer from memory takes the printer its own time (slowrepeat); a
-  // command carried out may be late (a fault).
+  // A command carried out takes the printer its think time, and may be late
+  // on top (a fault); an answer from memory takes its own time (slowrepeat).
   out.repeat = out.record.note == "repeat";
-  out.lateMs = out.repeat ? repeatMs_ : faults_.TakeLateMs(out.record.request.code);
-  if (out.lateMs > 0 && !out.repeat) note += note.empty() ? "late" : ",late";
+  if (out.repeat) {
+    out.lateMs = repeatMs_;
+  } else {
+    const int late = faults_.TakeLateMs(out.record.request.code);
+    if (late > 0) note += note.empty() ? "late" : ",late";
+    out.lateMs = thinkMs_ + late;
+  }
   std::string bytes = out.record.replyFrame;
   std::string before;
   std::string after;
@@ -255,11 +260,11 @@ std::string Device::Command(const std::string& line) {
     printer_.SetStrictSequence(flag);
     return "ok";
   }
-  if (name == "slowrepeat") {
+  if (name == "slowrepeat" || name == "think") {
     char* end = nullptr;
     const long ms = std::strtol(arg.c_str(), &end, 10);
-    if (arg.empty() || *end != '\0' || ms < 0 || ms > 600000) return "error: slowrepeat MS";
-    repeatMs_ = static_cast<int>(ms);
+    if (arg.empty() || *end != '\0' || ms < 0 || ms > 600000) return "error: " + name + " MS";
+    (name == "think" ? thinkMs_ : repeatMs_) = static_cast<int>(ms);
     return "ok";
   }
   if (name == "echo" && onOff(arg, flag)) {

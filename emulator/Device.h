@@ -13,8 +13,8 @@ namespace kestrel::emulator {
 struct Transmission {
   std::vector<std::string> pieces;  // written in order; empty: no answer
   int pauseMs = 0;                  // between pieces
-  int lateMs = 0;                   // before the first piece (late, or slow repeat)
-  bool repeat = false;              // answered from memory: no time to think
+  int lateMs = 0;                   // before the first piece: think, late, slow repeat
+  bool repeat = false;              // answered from memory
   std::string trace;                // one line, no line end
   ExchangeRecord record;
 };
@@ -37,6 +37,7 @@ class Device {
   //                                digit, the last digit again is a repeat
   //   echo on|off                  replies echo the command code, or carry
   //                                the printer's own code "000"
+  //   think MS                     every command carried out takes MS ms
   //   slowrepeat MS                an answer from memory to a repeated request
   //                                takes MS ms (0, the default: at once)
   //   firmware X.Y.Z
@@ -58,6 +59,7 @@ class Device {
   FaultQueue faults_;
   bool on_ = true;
   int repeatMs_ = 0;  // the time an answer from memory takes
+  int thinkMs_ = 0;   // the time a command carried out takes
 };
 
 }  // namespace kestrel::emulator

@@ -52,7 +52,9 @@ bool IsQuery(const std::string& code) {
 
 }  // namespace
 
-PtyServer::PtyServer(ServerOptions options) : options_(std::move(options)), device_(options_.printer) {}
+PtyServer::PtyServer(ServerOptions options) : options_(std::move(options)), device_(options_.printer) {
+  if (options_.thinkMs > 0) device_.Command("think " + std::to_string(options_.thinkMs));
+}
 
 PtyServer::~PtyServer() { Stop(); }
 
@@ -230,9 +232,9 @@ void PtyServer::Pause(int ms) {
 }
 
 void PtyServer::Transmit(const Transmission& sent, std::size_t requestBytes) {
-  // The printer thinks over every command it carries out; a repeat is
-  // answered from memory at once. A late reply comes on top.
-  const int beforeMs = (sent.repeat ? 0 : options_.thinkMs) + sent.lateMs;
+  // The printer's time before it answers: its think time for a command it
+  // carried out, a late reply's delay, or the time an answer from memory takes.
+  const int beforeMs = sent.lateMs;
   if (options_.baud <= 0) {
     Pause(beforeMs);
     for (std::size_t i = 0; i < sent.pieces.size(); ++i) {

@@ -30,7 +30,7 @@ struct ServerOptions {
   std::string tracePath;    // append one line per exchange
   std::string controlPath;  // a FIFO taking one command per line
   int baud = 0;             // > 0: bytes take their time at this rate (10 bits each)
-  int thinkMs = 0;          // the printer's own time per command carried out
+  int thinkMs = 0;          // the printer's own time per command carried out ("think")
   PrinterOptions printer;
   std::vector<std::string> commands;  // control lines applied before serving
 };
