@@ -56,6 +56,8 @@ class RS232 : public ProcessSingleton<RS232> {
   // rate, ten bits a byte (115200 baud when none was applied).
   long WirePolls() const;
 
+  // Drops what the driver holds and what followed the last frame read.
+  void DiscardInput();
   // True while the port is open; no log line, no reopening.
   bool IsPortOpen() const { return IsOpen(); }
   // Changes every time the port is opened anew: what came before belongs to

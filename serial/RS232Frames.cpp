@@ -43,6 +43,11 @@ int RS232::SendPacket(const char* packet) {
   return kFailure;
 }
 
+void RS232::DiscardInput() {
+  carry_.clear();
+  if (IsOpen()) Device().PurgeInput();
+}
+
 std::size_t RS232::WaitPolls(long polls, long* used) {
   SerialDevice& device = Device();
   for (long i = 0; i < polls; ++i) {

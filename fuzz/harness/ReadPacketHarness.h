@@ -64,6 +64,7 @@ inline void RunReadPacket(const std::uint8_t* data, std::size_t size) {
     Check(RS232::Instance().OpenPort() == kSuccess, "the scripted port opens");
   }
   RS232& port = RS232::Instance();
+  port.DiscardInput();  // nothing of the input before
   line->script.clear();
   line->pending.clear();
   line->queue.clear();
