@@ -256,8 +256,8 @@ class Messaging : public ProcessSingleton<Messaging> {
   // files until the printer has none left (then 0); 111 for any failure.
   int AppendJournals(bool fromStart);
   // P20: the text, control bytes dropped, in pieces of 200 characters. The
-  // first failure is the result; a piece the printer does not answer (112,
-  // or 101) ends the text there, any other failure lets the rest go out.
+  // first failure is the result; a piece the printer does not answer (112)
+  // ends the text there, any other failure lets the rest go out.
   int PrintLines(const char* text, bool flag);
   // (NonFiscalEnd.cpp) Slip text: code page 852 as hexadecimal, ended by CR,
   // through P22 in pieces of 80 bytes; pieces as PrintLines.
@@ -443,9 +443,8 @@ class BusyGuard {
 // text as a double (0 when there is none). Null reads as 0.
 double DecodeReplyAmount(const char* text);
 
-// The printer cannot be reached: no reply (112) or a port that cannot be
-// reopened (101). A sender of several pieces stops at such a piece: the
-// rest could only cost three time-outs each.
-inline bool PrinterUnreachable(int result) { return result == kTimeout || result == kClosed; }
+// The printer did not answer (112). A sender of several pieces stops at such
+// a piece: the rest could only cost three time-outs each.
+inline bool PrinterUnreachable(int result) { return result == kTimeout; }
 
 }  // namespace kestrel

@@ -68,6 +68,15 @@ constexpr std::size_t kLateRepliesKept = 4;
 constexpr int kEchoLearnReplies = 5;
 constexpr std::size_t kEchoLearnCodes = 3;
 
+// Up to count bytes of a frame for a log line, control bytes as '?'.
+std::string Shown(const char* bytes, std::size_t count) {
+  std::string shown;
+  for (std::size_t i = 0; i < count && bytes[i] != '\0'; ++i) {
+    shown += static_cast<unsigned char>(bytes[i]) < 0x20 ? '?' : bytes[i];
+  }
+  return shown;
+}
+
 int ReplyCodeOf(const char* frame) {
   const char code[3] = {frame[5], frame[6], '\0'};
   return std::atoi(code);
@@ -194,7 +203,7 @@ void Messaging::SettleLine(int timeoutSeconds) {
     if (r != kSuccess) continue;  // noise or a broken frame: keep listening
     heard = true;
     const std::string late(frame.data());
-    log.Write("Messaging::SettleLine", "Late reply discarded: %.7s", late.c_str() + 1);
+    log.Write("Messaging::SettleLine", "Late reply discarded: %s", Shown(late.c_str() + 1, 6).c_str());
     if (late.size() >= kMinimalReply) {
       if (lateReplies_.size() >= kLateRepliesKept) lateReplies_.erase(lateReplies_.begin());
       lateReplies_.push_back(late);
@@ -217,7 +226,8 @@ bool Messaging::IsStaleReply() {
     }
   }
   if (echoCheck_ && std::memcmp(packetIn_ + 1, packetOut_ + 1, 3) != 0) {
-    log.Write("Messaging::ReadPacket", "Reply %.3s dropped: the request was %.3s", packetIn_ + 1, packetOut_ + 1);
+    log.Write("Messaging::ReadPacket", "Reply %s dropped: the request was %s", Shown(packetIn_ + 1, 3).c_str(),
+              Shown(packetOut_ + 1, 3).c_str());
     return true;
   }
   return false;
