@@ -373,8 +373,9 @@ class Messaging : public ProcessSingleton<Messaging> {
   bool IsStaleReply();
   // Remembers the reply just taken and learns whether replies echo.
   void AcceptReply();
-  // An exchange ended without a reply the host could read.
-  void MarkUnanswered();
+  // An exchange ended without a reply the host could read, after sends
+  // sends of its request.
+  void MarkUnanswered(int sends);
   // Appends raw bytes to the request; false (request refused) when they
   // would not fit with room for the frame trailer and terminator.
   bool AppendOut(const char* bytes, std::size_t count);
@@ -392,7 +393,7 @@ class Messaging : public ProcessSingleton<Messaging> {
 
   // ---- reply pairing ----
   unsigned long portSession_ = 0;  // the port session the learning belongs to
-  bool lineUnsettled_ = false;     // listen for late replies before the next request
+  int lateRepliesDue_ = 0;         // sends that may still be answered: listen first
   std::string lastReply_;          // the reply last taken
   std::string lastRequest_;        // the request it answered
   std::vector<std::string> lateReplies_;  // replies discarded while listening

@@ -19,8 +19,11 @@
 //     before the next request the line is listened to for up to that
 //     request's own time-out: whatever arrives is discarded, frames among it
 //     are remembered and dropped when they come again (rule 1) during the
-//     next three replies. Listening ends early once a discarded frame is
-//     followed by 100 ms of quiet.
+//     next three replies. Listening ends early once as many frames as sends
+//     went unanswered have been heard, followed by 100 ms of quiet. The same
+//     listening follows an exchange whose reply came only to a repeat: the
+//     printer may yet answer the send it did not answer in time, and a
+//     printer that does not know the repeat for one answers it anew.
 //  3. A port just opened may hold the answer to a request of a process that
 //     was killed: the first request of every port session is preceded by the
 //     same listening.
@@ -35,8 +38,8 @@
 //     out unchanged, digit included.
 //
 // Worst case of one exchange with the printer silent: t (listening, only on
-// a port just opened or after a failed exchange) + 3 attempts x t, t being
-// the command's time-out. A line that streams bytes: each attempt may take
+// a port just opened or after an exchange with a send left unanswered) + 3
+// attempts x t, t being the command's time-out. A line that streams bytes: each attempt may take
 // t plus the wire time of 10000 bytes before the receive gives up.
 #include <cstdlib>
 #include <cstring>
@@ -58,8 +61,8 @@ constexpr int kLongPollIntervalSeconds = 1;
 constexpr int kLongPollLimitSeconds = 120;
 constexpr int kLongPollReplySeconds = 2;
 constexpr std::size_t kMinimalReply = 12;
-// Listening before a request ends early after a discarded frame and this
-// many quiet polls (100 ms).
+// Listening before a request ends early once the late replies due were heard
+// and this many polls (100 ms) stayed quiet.
 constexpr long kQuietPolls = 5;
 // Late replies heard while listening stay known for this many replies taken.
 constexpr int kLateRepliesLife = 3;
@@ -93,6 +96,7 @@ int Messaging::SendReceive(int timeoutSeconds) {
   }
 
   int r = kFailure;
+  int silent = 0;  // attempts that heard nothing of their own
   if (!RS232::Instance().PortOpened(true)) {
     // A port that cannot be reopened: nothing goes out, nothing is repeated.
     r = kClosed;
@@ -110,10 +114,15 @@ int Messaging::SendReceive(int timeoutSeconds) {
         }
         if (r == kReplyLongOperation) r = ProcessLongOperation(kLongPollIntervalSeconds, kLongPollLimitSeconds);
       }
+      if (r == kTimeout) ++silent;
       if (r != kFailure && r != kTimeout) break;
     }
   }
-  if (r == kTimeout || r == kFailure) MarkUnanswered();
+  if (r == kTimeout || r == kFailure) {
+    MarkUnanswered(kAttempts);
+  } else if (silent > 0 && silent > lateRepliesDue_) {
+    lateRepliesDue_ = silent;
+  }
 
   if (r == kTimeout) {
     SetErrorMessage(text::kTextNoReply);
@@ -182,26 +191,27 @@ void Messaging::SettleLine(int timeoutSeconds) {
     echoedCodes_.clear();
     echoBroken_ = false;
     echoCheck_ = false;
-    lineUnsettled_ = true;
+    if (lateRepliesDue_ < 1) lateRepliesDue_ = 1;
   }
-  if (!lineUnsettled_) return;
-  lineUnsettled_ = false;
+  if (lateRepliesDue_ == 0) return;
+  const int due = lateRepliesDue_;
+  lateRepliesDue_ = 0;
 
   Log& log = Log::Instance();
   log.Write("Messaging::SettleLine", "%d", timeoutSeconds);
   const long budget = (timeoutSeconds > 0 ? timeoutSeconds : 1) * RS232::kPollsPerSecond;
   std::vector<char> frame(kPacketBufferSize, '\0');
   long used = 0;
-  bool heard = false;
+  int heard = 0;
   while (used < budget) {
     const long room = budget - used;
     long spent = 0;
-    const int r = port.ReadFrame(frame.data(), frame.size(), heard && room > kQuietPolls ? kQuietPolls : room,
-                                 room, &spent);
+    const long wait = heard >= due && room > kQuietPolls ? kQuietPolls : room;
+    const int r = port.ReadFrame(frame.data(), frame.size(), wait, room, &spent);
     used += spent;
     if (r == kTimeout || r == kClosed) break;
     if (r != kSuccess) continue;  // noise or a broken frame: keep listening
-    heard = true;
+    ++heard;
     const std::string late(frame.data());
     log.Write("Messaging::SettleLine", "Late reply discarded: %s", Shown(late.c_str() + 1, 6).c_str());
     if (late.size() >= kMinimalReply) {
@@ -254,10 +264,10 @@ void Messaging::AcceptReply() {
   }
 }
 
-void Messaging::MarkUnanswered() {
+void Messaging::MarkUnanswered(int sends) {
   // The printer may still answer, or have answered unheard: the next request
   // gets a digit of its own and the line is listened to first.
-  lineUnsettled_ = true;
+  if (sends > lateRepliesDue_) lateRepliesDue_ = sends;
   nextSequence_ = nextSequence_ % 9 + 1;
 }
 

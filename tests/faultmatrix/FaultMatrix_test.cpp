@@ -228,8 +228,11 @@ double Bound(const CommandClass& c, const LineFault& f) {
   const double slack = 2.0;  // replies that come take a poll or two each
   const std::string line = f.line != nullptr ? f.line : "";
   if (f.line == nullptr) return c.worstSeconds + slack;
-  if (line.rfind("noreply 1", 0) == 0) return c.timeout + slack;
-  if (line.rfind("noreply 2", 0) == 0) return 2.0 * c.timeout + slack;
+  // A reply on a repeat: the next command of the call first listens for the
+  // answer to the unanswered send, at most its own time-out (never longer
+  // than the aimed command's here).
+  if (line.rfind("noreply 1", 0) == 0) return 2.0 * c.timeout + slack;
+  if (line.rfind("noreply 2", 0) == 0) return 3.0 * c.timeout + slack;
   if (line.rfind("noreply 3", 0) == 0) return 3.0 * c.timeout + slack;
   // The late reply ends the second attempt.
   if (line.find("late") != std::string::npos) return 2.0 * c.timeout + slack;
