@@ -402,6 +402,7 @@ class Messaging : public ProcessSingleton<Messaging> {
   std::vector<std::string> echoedCodes_;  // the distinct codes among them
   bool echoBroken_ = false;        // a reply of this session did not echo
   bool echoCheck_ = false;         // learned: a reply must echo its request
+  bool sessionUnanswered_ = false; // no reply taken yet in this port session
 
   // ---- busy lock ----
   mutable std::mutex busyMutex_;

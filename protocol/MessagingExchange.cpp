@@ -26,7 +26,10 @@
 //     printer that does not know the repeat for one answers it anew.
 //  3. A port just opened may hold the answer to a request of a process that
 //     was killed: the first request of every port session is preceded by the
-//     same listening.
+//     same listening. A printer slower than that may answer the killed
+//     process after it: until the port session's first reply is taken, a
+//     frame that carries another command's code is dropped (a printer that
+//     does not echo carries no command code at all).
 //  4. Once the first five replies of a port session, with at least three
 //     different command codes among them, have all echoed their request's
 //     code, echoing is taken as the printer's habit (logged once): from then
@@ -78,6 +81,19 @@ std::string Shown(const char* bytes, std::size_t count) {
     shown += static_cast<unsigned char>(bytes[i]) < 0x20 ? '?' : bytes[i];
   }
   return shown;
+}
+
+// The three characters are one of the printer's command codes.
+bool IsCommandCode(const char* code) {
+  static const char* const kCodes[] = {
+      "D01", "D02", "F01", "F02", "P01", "P02", "P03", "P04", "P06", "P07", "P08", "P09", "P10", "P11",
+      "P12", "P13", "P14", "P15", "P16", "P17", "P18", "P19", "P20", "P21", "P22", "P23", "P24", "P25",
+      "S01", "S02", "S03", "S04", "S05", "S06", "S07", "S08", "S09", "S10", "S11", "S12", "S13", "S14",
+      "T01", "T02", "T03"};
+  for (const char* known : kCodes) {
+    if (std::memcmp(code, known, 3) == 0) return true;
+  }
+  return false;
 }
 
 int ReplyCodeOf(const char* frame) {
@@ -191,6 +207,7 @@ void Messaging::SettleLine(int timeoutSeconds) {
     echoedCodes_.clear();
     echoBroken_ = false;
     echoCheck_ = false;
+    sessionUnanswered_ = true;
     if (lateRepliesDue_ < 1) lateRepliesDue_ = 1;
   }
   if (lateRepliesDue_ == 0) return;
@@ -235,7 +252,13 @@ bool Messaging::IsStaleReply() {
       return true;
     }
   }
-  if (echoCheck_ && std::memcmp(packetIn_ + 1, packetOut_ + 1, 3) != 0) {
+  const bool otherCode = std::memcmp(packetIn_ + 1, packetOut_ + 1, 3) != 0;
+  if (sessionUnanswered_ && otherCode && IsCommandCode(packetIn_ + 1)) {
+    log.Write("Messaging::ReadPacket", "Reply %s dropped: the request was %s, the first of the port session",
+              Shown(packetIn_ + 1, 3).c_str(), Shown(packetOut_ + 1, 3).c_str());
+    return true;
+  }
+  if (echoCheck_ && otherCode) {
     log.Write("Messaging::ReadPacket", "Reply %s dropped: the request was %s", Shown(packetIn_ + 1, 3).c_str(),
               Shown(packetOut_ + 1, 3).c_str());
     return true;
@@ -247,6 +270,7 @@ void Messaging::AcceptReply() {
   if (std::strlen(packetIn_) < kMinimalReply || ReplyCodeOf(packetIn_) == kReplyBadSequence) return;
   lastReply_ = packetIn_;
   lastRequest_ = packetOut_;
+  sessionUnanswered_ = false;
   if (lateRepliesLife_ > 0 && --lateRepliesLife_ == 0) lateReplies_.clear();
 
   if (echoCheck_ || echoBroken_) return;

@@ -131,6 +131,44 @@ TEST_P(LateRepliesEveryPrinter, AKilledProcessesReplyNeverAnswersTheNextProcess)
   second.CloseService(&r);
 }
 
+// A printer slower than a one-second time-out answers the killed process
+// only after the next process has listened and sent its first request; the
+// reply's command code gives it away. (A printer that does not echo the
+// code leaves nothing to tell such a reply by.)
+class SlowPrinterKilledProcess : public LateReplies, public ::testing::WithParamInterface<PrinterMode> {};
+
+TEST_P(SlowPrinterKilledProcess, ItsLateReplyNeverAnswersTheNextProcess) {
+  Start(GetParam().setUp);
+  ASSERT_EQ(Begin(fp_), kSuccess);
+  ASSERT_EQ(Item(fp_, "Chlieb"), kSuccess);
+  Inject("think 150");
+  Messaging& first = Messaging::Instance();
+  first.CreatePacketOut("P09", 1);
+  first.AddPacketOutField("1");
+  first.AddPacketOutField("1.5000");
+  first.ClosePacketOut();
+  ASSERT_EQ(first.SendPacket(), kSuccess);
+  RS232::Instance().ClosePort();
+  SingletonReset::All();
+
+  // A strict printer this slow may not even let the second process enable
+  // (its resynchronising answers come too late too); either way no receipt
+  // starts and no item lands.
+  FiscalPrinter second;
+  OpenClaimEnable(second);
+  EXPECT_NE(Begin(second), kSuccess);
+  EXPECT_NE(Item(second, "Mlieko"), kSuccess);
+  EXPECT_EQ(Paper().find("Mlieko"), std::string::npos);
+  int32_t r = 0;
+  second.ReleaseDevice(&r);
+  second.CloseService(&r);
+}
+
+INSTANTIATE_TEST_SUITE_P(EchoingPrinters, SlowPrinterKilledProcess,
+                         ::testing::Values(PrinterMode{"lenient_echoing", {}},
+                                           PrinterMode{"strict_echoing", {"strict on"}}),
+                         [](const ::testing::TestParamInfo<PrinterMode>& p) { return std::string(p.param.name); });
+
 TEST_P(LateRepliesEveryPrinter, AWholeSaleSucceedsWithEachCommandCarriedOutOnce) {
   Start(GetParam().setUp);
   // Each command's reply comes half-way through the host's second attempt

@@ -118,6 +118,23 @@ TEST_F(ReplyPairing, APortJustOpenedIsHeardOutBeforeItsFirstRequest) {
   EXPECT_TRUE(Logged("Late reply discarded: P095"));
 }
 
+TEST_F(ReplyPairing, AKilledProcessesReplyAfterTheListeningIsNotTheFirstRequestsAnswer) {
+  // The printer is slower than the listening: the killed process's payment
+  // is answered while the first request waits. Its code gives it away; a
+  // printer's own code ("000", no command) would not.
+  line->Arrive(ReplyFrame("P09", '5', 0, {"0,00"}), 70, true);
+  Script({Late(Reply(0, {"4"}), 20)});
+  std::string state;
+  ASSERT_EQ(Ask("S01", 1, &state), kSuccess);
+  EXPECT_EQ(state, "4");
+  EXPECT_TRUE(Logged("Reply P09 dropped: the request was S01, the first of the port session"));
+  // Later in the session a reply of another code is not judged before
+  // echoing is learned.
+  Script({ReplyAs("000", 0, {"own"})});
+  ASSERT_EQ(Ask("S09", 1, &state), kSuccess);
+  EXPECT_EQ(state, "own");
+}
+
 TEST_F(ReplyPairing, TheSecondAttemptRepeatsTheUnansweredRequestUnchanged) {
   Settle();
   Script({Silence(), Reply(0)});
