@@ -35,13 +35,6 @@ TEST(EmulatorLate, ALateReplyIsCarriedOutOnceAndItsRepeatAnsweredFromMemory) {
   EXPECT_EQ(device.Exchange(host.Frame("P10", {})).lateMs, 0);
 }
 
-TEST(EmulatorLate, AlwaysMakesEveryCommandLate) {
-  Device device(FixedOptions());
-  ASSERT_EQ(device.Command("late 300 always"), "ok");
-  EXPECT_EQ(device.Exchange(BuildRequest("S09", '1', 1, {})).lateMs, 300);
-  EXPECT_EQ(device.Exchange(BuildRequest("S01", '2', 1, {})).lateMs, 300);
-}
-
 // Strict numbering: the host sends the last reply's digit + 1.
 struct StrictCase {
   const char* name;

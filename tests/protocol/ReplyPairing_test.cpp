@@ -135,14 +135,6 @@ TEST_F(ReplyPairing, AKilledProcessesReplyAfterTheListeningIsNotTheFirstRequests
   EXPECT_EQ(state, "own");
 }
 
-TEST_F(ReplyPairing, TheSecondAttemptRepeatsTheUnansweredRequestUnchanged) {
-  Settle();
-  Script({Silence(), Reply(0)});
-  ASSERT_EQ(Ask("P10", 4), kSuccess);
-  ASSERT_EQ(line->writes.size(), 3u);
-  EXPECT_EQ(line->writes[2], line->writes[1]);
-}
-
 // Echoing is learned from the replies of the port session; a printer that
 // does not echo is never held to it.
 struct EchoCase {
