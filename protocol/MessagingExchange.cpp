@@ -42,8 +42,9 @@
 //
 // Worst case of one exchange with the printer silent: t (listening, only on
 // a port just opened or after an exchange with a send left unanswered) + 3
-// attempts x t, t being the command's time-out. A line that streams bytes: each attempt may take
-// t plus the wire time of 10000 bytes before the receive gives up.
+// attempts x t, t being the command's time-out. On a line that streams
+// bytes each attempt may take t plus the wire time of 10000 bytes before the
+// receive gives up; the listening stays within t.
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -177,7 +178,10 @@ int Messaging::ReadPacket(int timeoutSeconds) {
   while (true) {
     std::memset(packetIn_, 0, sizeof packetIn_);
     long spent = 0;
-    const int r = port.ReadFrame(packetIn_, sizeof packetIn_, wait > used ? wait - used : 0, deadline - used, &spent);
+    // After a dropped frame the reply still has to start within what is
+    // left of the time-out; its pieces each get the full one.
+    const int r =
+        port.ReadFrame(packetIn_, sizeof packetIn_, wait > used ? wait - used : 0, wait, deadline - used, &spent);
     used += spent;
     if (r != kSuccess) return r;
     if (!IsStaleReply()) break;
@@ -224,7 +228,7 @@ void Messaging::SettleLine(int timeoutSeconds) {
     const long room = budget - used;
     long spent = 0;
     const long wait = heard >= due && room > kQuietPolls ? kQuietPolls : room;
-    const int r = port.ReadFrame(frame.data(), frame.size(), wait, room, &spent);
+    const int r = port.ReadFrame(frame.data(), frame.size(), wait, room, room, &spent);
     used += spent;
     if (r == kTimeout || r == kClosed) break;
     if (r != kSuccess) continue;  // noise or a broken frame: keep listening

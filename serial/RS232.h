@@ -43,12 +43,13 @@ class RS232 : public ProcessSingleton<RS232> {
   // bytes at the line's rate have passed since it began. A full-size reply
   // that starts within the time-out therefore still arrives.
   int ReadPacket(char* buffer, std::size_t size, int timeoutSeconds);
-  // ReadPacket with its waits in polls of kPollMs: the first byte and every
-  // further piece must come within waitPolls, the whole receive ends after
-  // deadlinePolls. The polls used go to *spentPolls (may be null). Bytes
-  // that followed the last frame read are taken first, unless a send came
-  // in between.
-  int ReadFrame(char* buffer, std::size_t size, long waitPolls, long deadlinePolls, long* spentPolls);
+  // ReadPacket with its waits in polls of kPollMs: the first byte must come
+  // within firstPolls, every further piece within piecePolls, and the whole
+  // receive ends after deadlinePolls. The polls used go to *spentPolls (may
+  // be null). Bytes that followed the last frame read are taken first,
+  // unless a send came in between.
+  int ReadFrame(char* buffer, std::size_t size, long firstPolls, long piecePolls, long deadlinePolls,
+                long* spentPolls);
   // Polls the input queue every 20 ms for up to timeoutSeconds; the number of
   // bytes waiting, 0 on time-out.
   std::size_t WaitForInput(int timeoutSeconds);

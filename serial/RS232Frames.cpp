@@ -72,10 +72,11 @@ long RS232::WirePolls() const {
 
 int RS232::ReadPacket(char* buffer, std::size_t size, int timeoutSeconds) {
   const long wait = timeoutSeconds > 0 ? static_cast<long>(timeoutSeconds) * kPollsPerSecond : 0;
-  return ReadFrame(buffer, size, wait, wait + WirePolls(), nullptr);
+  return ReadFrame(buffer, size, wait, wait, wait + WirePolls(), nullptr);
 }
 
-int RS232::ReadFrame(char* buffer, std::size_t size, long waitPolls, long deadlinePolls, long* spentPolls) {
+int RS232::ReadFrame(char* buffer, std::size_t size, long firstPolls, long piecePolls, long deadlinePolls,
+                     long* spentPolls) {
   long used = 0;
   struct Report {
     long& used;
@@ -94,7 +95,7 @@ int RS232::ReadFrame(char* buffer, std::size_t size, long waitPolls, long deadli
   if (!carry_.empty()) {
     chunk.swap(carry_);
   } else {
-    queued = WaitPolls(Smaller(waitPolls, deadlinePolls), &used);
+    queued = WaitPolls(Smaller(firstPolls, deadlinePolls), &used);
     if (queued == 0) return kTimeout;
   }
 
@@ -162,8 +163,8 @@ int RS232::ReadFrame(char* buffer, std::size_t size, long waitPolls, long deadli
     }
     // Each further piece has the full wait, but never past the deadline.
     const long room = deadlinePolls - used;
-    const bool cut = room < waitPolls;
-    queued = WaitPolls(cut ? room : waitPolls, &used);
+    const bool cut = room < piecePolls;
+    queued = WaitPolls(cut ? room : piecePolls, &used);
     if (queued == 0) {
       limited = cut;
       break;
