@@ -76,6 +76,22 @@ TEST_F(ReplyPairing, AStaleCopyAndTheFreshReplyInOneReadAreTakenApart) {
   EXPECT_EQ(second, "second");
 }
 
+TEST_F(ReplyPairing, AReplyInPiecesAfterADroppedCopyStillArrives) {
+  Settle();
+  Script({Reply(0, {"first"})});
+  ASSERT_EQ(Ask("S01"), kSuccess);
+  // Late in the one-second wait: the copy, then the fresh reply in two
+  // pieces, the second 40 polls after the first.
+  const std::string copy = ReplyFrame("S01", Sent().back().sequence, 0, {"first"});
+  Script({[copy](const Request& r) {
+    const std::string fresh = ReplyFrame(r.code, r.sequence, 0, {"second"});
+    return std::vector<Chunk>{{copy, 45}, {fresh.substr(0, 6), 1}, {fresh.substr(6), 40}};
+  }});
+  std::string field;
+  ASSERT_EQ(Ask("S01", 1, &field), kSuccess);
+  EXPECT_EQ(field, "second");
+}
+
 TEST_F(ReplyPairing, AfterAnUnansweredExchangeTheLateReplyIsHeardOutBeforeTheNextRequest) {
   Settle();
   // Three silent attempts; the answer to the first comes after all of them.
