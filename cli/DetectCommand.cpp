@@ -46,7 +46,7 @@ std::string Verdict(const ProbeResult& r, const ProbeOptions& options) {
     }
     case ProbeVerdict::kUnavailable:
       // The system's words come in the service's code page (Windows: ANSI).
-      return std::string(r.cause.fault == PortFault::kBusy ? "skipped: " : "cannot be used: ") +
+      return std::string(r.cause.fault == PortFault::kHeld ? "skipped: " : "cannot be used: ") +
              Tools::Cp1250ToUtf8(PortCause(r.cause));
     case ProbeVerdict::kSilent:
       return "no answer at " + Rates(options.rates) + " baud";

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 #include "emulator/CodePages.h"
@@ -186,6 +187,16 @@ Transmission Device::Exchange(const std::string& frame) {
     out.trace = TraceLine(out.record, note);
     return out;
   }
+  // A command carried out takes the printer its think time, and may be late
+  // on top (a fault); an answer from memory takes its own time (slowrepeat).
+  out.repeat = out.record.note == "repeat";
+  if (out.repeat) {
+    out.lateMs = repeatMs_;
+  } else {
+    const int late = faults_.TakeLateMs(out.record.request.code);
+    if (late > 0) note += note.empty() ? "late" : ",late";
+    out.lateMs = thinkMs_ + late;
+  }
   std::string bytes = out.record.replyFrame;
   // A garbled reply keeps its length; its check digits no longer fit.
   if (garble && bytes.size() >= 4) bytes[bytes.size() - 4] = bytes[bytes.size() - 4] == '0' ? '1' : '0';
@@ -298,6 +309,17 @@ std::string Device::Command(const std::string& line) {
   }
   if (name == "strict" && onOff(arg, flag)) {
     printer_.SetStrictSequence(flag);
+    return "ok";
+  }
+  if (name == "slowrepeat" || name == "think") {
+    char* end = nullptr;
+    const long ms = std::strtol(arg.c_str(), &end, 10);
+    if (arg.empty() || *end != '\0' || ms < 0 || ms > 600000) return "error: " + name + " MS";
+    (name == "think" ? thinkMs_ : repeatMs_) = static_cast<int>(ms);
+    return "ok";
+  }
+  if (name == "echo" && onOff(arg, flag)) {
+    printer_.SetEchoCode(flag);
     return "ok";
   }
   if (name == "status") {

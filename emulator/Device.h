@@ -13,6 +13,8 @@ namespace kestrel::emulator {
 struct Transmission {
   std::vector<std::string> pieces;  // written in order; empty: no answer
   int pauseMs = 0;                  // between pieces
+  int lateMs = 0;                   // before the first piece: think, late, slow repeat
+  bool repeat = false;              // answered from memory
   std::string trace;                // one line, no line end
   ExchangeRecord record;
 };
@@ -32,7 +34,13 @@ class Device {
   //   confirm mem|service on|off   confirmation flags of the fiscal state
   //   status N|auto                the status request answers N until "auto"
   //   badjournal [N]               the journal check rejects the next N codes
-  //   strict on|off                answer 31 to an unexpected sequence digit
+  //   strict on|off                strict numbering: 31 to an unexpected
+  //                                digit, the last digit again is a repeat
+  //   echo on|off                  replies echo the command code, or carry
+  //                                the printer's own code "000"
+  //   think MS                     every command carried out takes MS ms
+  //   slowrepeat MS                an answer from memory to a repeated request
+  //                                takes MS ms (0, the default: at once)
   //   journal free|keep            free confirmed journal blocks, or keep them all
   //   firmware X.Y.Z
   // Returns "ok" or "error: ...".
@@ -59,6 +67,8 @@ class Device {
   int offAfter_ = -1;  // requests still answered before switching off; -1: none pending
   std::string garbledFrame_;
   int garbleLeft_ = 0;
+  int repeatMs_ = 0;  // the time an answer from memory takes
+  int thinkMs_ = 0;   // the time a command carried out takes
 };
 
 }  // namespace kestrel::emulator

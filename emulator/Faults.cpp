@@ -97,6 +97,9 @@ bool FaultQueue::Add(const std::string& line, std::string& error) {
     fault.b = 50;
     ok = args.size() <= 3 && (args.size() < 1 || ParseInt(args[0], fault.a)) &&
          (args.size() < 2 || ParseInt(args[1], fault.b)) && count(2) && fault.a >= 1 && fault.b <= 60000;
+  } else if (name == "late") {
+    fault.kind = FaultKind::kLate;
+    ok = !args.empty() && args.size() <= 2 && ParseInt(args[0], fault.a) && fault.a <= 600000 && count(1);
   } else if (name == "long") {
     fault.kind = FaultKind::kLong;
     fault.a = 3;
@@ -151,10 +154,21 @@ void FaultQueue::PassRequest(const std::string& code) {
   }
 }
 
+int FaultQueue::TakeLateMs(const std::string& code) {
+  for (std::size_t i = 0; i < faults_.size(); ++i) {
+    if (faults_[i].kind != FaultKind::kLate || faults_[i].skip > 0 || !Matches(faults_[i], code)) continue;
+    const int ms = faults_[i].a;
+    UseOne(faults_, i);
+    return ms;
+  }
+  return 0;
+}
+
 std::vector<Fault> FaultQueue::TakeReplyFaults(const std::string& code) {
   std::vector<Fault> taken;
   for (std::size_t i = 0; i < faults_.size();) {
-    if (IsRequestKind(faults_[i].kind) || faults_[i].skip > 0 || !Matches(faults_[i], code)) {
+    if (IsRequestKind(faults_[i].kind) || faults_[i].kind == FaultKind::kLate || faults_[i].skip > 0 ||
+        !Matches(faults_[i], code)) {
       ++i;
       continue;
     }

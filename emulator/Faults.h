@@ -10,6 +10,9 @@
 //   noise [BYTES] [N]        send stray bytes before the STX
 //   extra [BYTES] [N]        send stray bytes after the CRC
 //   split [PIECES] [MS] [N]  send the reply in pieces with pauses between
+//   late MS [N] [CMD]        carry the request out but answer MS ms later,
+//                            after the host's wait (a repeat of it is then
+//                            answered from memory, see "slowrepeat")
 //   long [POLLS] [CMD]       answer 11, stay busy for POLLS polls, then finish
 //   busy [N]                 answer 12
 //   seqerror [N]             answer 31 (the host resends)
@@ -32,14 +35,14 @@ namespace kestrel::emulator {
 
 enum class FaultKind {
   kNoReply, kGarbage, kBadCrc, kLowerCrc, kNoise, kExtra, kSplit, kLong, kBusy, kSequence, kReply, kError,
-  kGarble
+  kGarble, kLate
 };
 
 struct Fault {
   FaultKind kind = FaultKind::kNoReply;
   int remaining = 1;  // -1: until cleared
   std::string code;   // only requests with this command code; empty: any
-  int a = 0;          // reply code, bytes, pieces, polls or status
+  int a = 0;          // reply code, bytes, pieces, polls, status or delay
   int b = 0;          // pause in milliseconds for split
   int skip = 0;       // requests (of code) to let pass first ("after K")
 };
@@ -62,6 +65,9 @@ class FaultQueue {
   // One request of this code has passed: faults still letting requests
   // pass count it.
   void PassRequest(const std::string& code);
+  // The delay of the first waiting "late" fault for this command, used up
+  // by one; 0 when there is none.
+  int TakeLateMs(const std::string& code);
 
  private:
   std::vector<Fault> faults_;

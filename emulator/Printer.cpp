@@ -72,8 +72,7 @@ ExchangeRecord Printer::Respond(const Request& request, const std::string& frame
   record.answered = true;
   record.replyCode = code;
   lastDigit_ = NextDigit(lastDigit_);
-  std::string replyCode = request.code.size() == 3 ? request.code : std::string("???");
-  record.replyFrame = BuildReply(replyCode, lastDigit_, code, fields);
+  record.replyFrame = BuildReply(ReplyCodeFor(request), lastDigit_, code, fields);
   record.replyFields = std::move(fields);
   if (remember) {
     lastRequestFrame_ = frame;
@@ -82,6 +81,26 @@ ExchangeRecord Printer::Respond(const Request& request, const std::string& frame
     lastRequestFrame_.clear();
     lastReplyFrame_.clear();
   }
+  return record;
+}
+
+std::string Printer::ReplyCodeFor(const Request& request) const {
+  if (!options_.echoCode) return "000";
+  return request.code.size() == 3 ? request.code : std::string("???");
+}
+
+ExchangeRecord Printer::Repeat(const Request& request) const {
+  ExchangeRecord record;
+  record.parsed = true;
+  record.request = request;
+  record.answered = true;
+  record.replyFrame = lastReplyFrame_;
+  Reply reply;
+  if (ParseReply(lastReplyFrame_, reply)) {
+    record.replyCode = reply.replyCode;
+    record.replyFields = reply.fields;
+  }
+  record.note = "repeat";
   return record;
 }
 
@@ -94,8 +113,7 @@ ExchangeRecord Printer::ExchangeWithWarning(const std::string& frame, int replyC
   if (!record.answered || record.replyCode != 0) return record;
   const bool remembered = !lastReplyFrame_.empty() && lastReplyFrame_ == record.replyFrame;
   record.replyCode = replyCode;
-  record.replyFrame = BuildReply(record.request.code.size() == 3 ? record.request.code : std::string("???"),
-                                 lastDigit_, replyCode, record.replyFields);
+  record.replyFrame = BuildReply(ReplyCodeFor(record.request), lastDigit_, replyCode, record.replyFields);
   // A resend of the request gets the warning again, not a different reply.
   if (remembered) lastReplyFrame_ = record.replyFrame;
   return record;
@@ -107,7 +125,7 @@ ExchangeRecord Printer::SequenceError(const Request& request) {
   record.request = request;
   record.answered = true;
   record.replyCode = 31;
-  record.replyFrame = BuildReply(request.code.size() == 3 ? request.code : "???", lastDigit_, 31, {});
+  record.replyFrame = BuildReply(ReplyCodeFor(request), lastDigit_, 31, {});
   record.note = "sequence";
   lastRequestFrame_.clear();
   lastReplyFrame_.clear();
@@ -130,20 +148,14 @@ ExchangeRecord Printer::Exchange(const std::string& frame) {
     return record;
   }
   // A resend of the request just answered (its reply was lost or damaged)
-  // gets the same reply again and is not carried out twice.
+  // gets the same reply again and is not carried out twice. A strict printer
+  // knows a repeat by its digit alone: a new request that comes with the
+  // last digit again gets the old reply, and is not carried out at all.
   if (!lastRequestFrame_.empty() && frame == lastRequestFrame_ && request.sequence == lastDigit_) {
-    ExchangeRecord record;
-    record.parsed = true;
-    record.request = request;
-    record.answered = true;
-    record.replyFrame = lastReplyFrame_;
-    Reply reply;
-    if (ParseReply(lastReplyFrame_, reply)) {
-      record.replyCode = reply.replyCode;
-      record.replyFields = reply.fields;
-    }
-    record.note = "repeat";
-    return record;
+    return Repeat(request);
+  }
+  if (options_.strictSequence && !lastReplyFrame_.empty() && request.sequence == lastDigit_) {
+    return Repeat(request);
   }
   if (options_.strictSequence && request.sequence != NextDigit(lastDigit_)) return SequenceError(request);
 

@@ -19,11 +19,16 @@ namespace kestrel::emulator {
 struct PrinterOptions {
   std::string firmware = "2.5.23";
   bool slipStation = false;
-  // Answer 31 to a request whose sequence digit is not the expected one.
+  // Strict numbering: a request must carry the last reply's digit + 1, or
+  // else 31; the last digit again is a repeat, answered from memory without
+  // being carried out twice, whatever the request says.
   bool strictSequence = false;
   // Free journal blocks once the host has confirmed them (a transfer from
   // the start then begins at the first unconfirmed block).
   bool freeConfirmedJournal = false;
+  // Replies carry the request's command code; off: the printer's own code
+  // "000" on every reply.
+  bool echoCode = true;
   // The printer's clock; the system clock when empty.
   std::function<std::time_t()> now;
 };
@@ -69,6 +74,7 @@ class Printer {
   void SetMemoryNearFullConfirmation(bool required) { memNearFullConfirm_ = required; }
   void SetServiceConfirmation(bool required) { serviceConfirm_ = required; }
   void SetStrictSequence(bool strict) { options_.strictSequence = strict; }
+  void SetEchoCode(bool echo) { options_.echoCode = echo; }
   // S09 answers this status for the next `count` requests (-1: until reset).
   void OverrideStatus(int status, int count);
   void ClearStatusOverride() { statusOverrideCount_ = 0; }
@@ -143,6 +149,10 @@ class Printer {
   };
 
   ExchangeRecord Respond(const Request& request, const std::string& frame, int code, Fields fields, bool remember);
+  // The command code a reply to the request carries.
+  std::string ReplyCodeFor(const Request& request) const;
+  // The remembered reply again, for a repeated request.
+  ExchangeRecord Repeat(const Request& request) const;
   Result Execute(const Request& request);
   Result Dispatch(const Request& request);
 

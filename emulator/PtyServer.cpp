@@ -52,7 +52,9 @@ bool IsQuery(const std::string& code) {
 
 }  // namespace
 
-PtyServer::PtyServer(ServerOptions options) : options_(std::move(options)), device_(options_.printer) {}
+PtyServer::PtyServer(ServerOptions options) : options_(std::move(options)), device_(options_.printer) {
+  if (options_.thinkMs > 0) device_.Command("think " + std::to_string(options_.thinkMs));
+}
 
 PtyServer::~PtyServer() { Stop(); }
 
@@ -219,9 +221,22 @@ void PtyServer::Serve(const std::string& frame) {
   Transmit(sent, frame.size());
 }
 
+void PtyServer::Pause(int ms) {
+  // In short steps, so that Stop does not wait out a long late reply.
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point until = Clock::now() + std::chrono::milliseconds(ms);
+  while (!stopping_ && Clock::now() < until) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+    SleepMs(static_cast<int>(left < 20 ? left : 20));
+  }
+}
+
 void PtyServer::Transmit(const Transmission& sent, std::size_t requestBytes) {
+  // The printer's time before it answers: its think time for a command it
+  // carried out, a late reply's delay, or the time an answer from memory takes.
+  const int beforeMs = sent.lateMs;
   if (options_.baud <= 0) {
-    SleepMs(options_.thinkMs);
+    Pause(beforeMs);
     for (std::size_t i = 0; i < sent.pieces.size(); ++i) {
       if (i > 0) SleepMs(sent.pauseMs);
       WriteAll(sent.pieces[i]);
@@ -237,7 +252,7 @@ void PtyServer::Transmit(const Transmission& sent, std::size_t requestBytes) {
     return std::chrono::microseconds(static_cast<long long>(bytes) * 10 * 1000000 / options_.baud);
   };
   constexpr std::size_t kChunk = 16;  // a UART's receive FIFO
-  Clock::time_point due = Clock::now() + wire(requestBytes) + std::chrono::milliseconds(options_.thinkMs);
+  Clock::time_point due = Clock::now() + wire(requestBytes) + std::chrono::milliseconds(beforeMs);
   for (std::size_t i = 0; i < sent.pieces.size(); ++i) {
     if (i > 0) due += std::chrono::milliseconds(sent.pauseMs);
     const std::string& piece = sent.pieces[i];

@@ -30,7 +30,7 @@ struct ServerOptions {
   std::string tracePath;    // append one line per exchange
   std::string controlPath;  // a FIFO taking one command per line
   int baud = 0;             // > 0: bytes take their time at this rate (10 bits each)
-  int thinkMs = 0;          // the printer's own time per command
+  int thinkMs = 0;          // the printer's own time per command carried out ("think")
   PrinterOptions printer;
   std::vector<std::string> commands;  // control lines applied before serving
 };
@@ -75,6 +75,7 @@ class PtyServer {
   void ReadControl();
   void WriteAll(const std::string& bytes);
   void Transmit(const Transmission& sent, std::size_t requestBytes);
+  void Pause(int ms);
   void AppendFile(const std::string& path, const std::string& text);
 
   ServerOptions options_;

@@ -106,9 +106,9 @@ int Messaging::UpdateHeader() {
   for (int item : kHeaderItems) {
     char line[kHeaderLineChars + 1] = {};
     const int read = ReadFiscalData(item, line, sizeof(line));
-    // A printer that stopped answering would leave a header of nothing: the
-    // stored one stays.
-    if (read == kTimeout) return kTimeout;
+    // A header with lines missing because the printer fell silent must not
+    // replace the stored one.
+    if (PrinterUnreachable(read)) return read;
     if (read != kSuccess) continue;
     Tools::Trim(line);
     if (line[0] == '\0') continue;
@@ -128,7 +128,8 @@ int Messaging::PrintHeader(int linesBefore, int linesAfter, int station, int rec
 
   std::string header = StoredHeader();
   if (header.empty()) {
-    UpdateHeader();
+    const int updated = UpdateHeader();
+    if (PrinterUnreachable(updated)) return updated;
     header = StoredHeader();
   }
   if (slip) {

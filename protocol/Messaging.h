@@ -17,9 +17,12 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "serial/Frame.h"
+#include "tools/Results.h"
 #include "tools/Singleton.h"
 
 namespace kestrel {
@@ -100,7 +103,10 @@ class Messaging : public ProcessSingleton<Messaging> {
   // Sends the request and reads the reply with up to three attempts, one
   // resend on reply 31 and polling of a long operation on reply 11.
   // 111 (invalid reply), 112 (no reply), 106 (request refused, see above) or
-  // GetUPOSError of the reply code.
+  // GetUPOSError of the reply code. A reply is taken only when it answers
+  // this request (the rules are in MessagingExchange.cpp); on a port just
+  // opened, or after an exchange that ended without a reply, the line is
+  // first listened to and cleared for up to timeoutSeconds.
   int SendReceive(int timeoutSeconds);
   // The request as it stands: RS232::SendPacket's result (0, 101, 111), or 106
   // for a refused request.
@@ -109,7 +115,8 @@ class Messaging : public ProcessSingleton<Messaging> {
   int ResendPacket();
   // Reads one reply: an RS232::ReadPacket error (101, 111, 112) or the reply
   // code (0 for a valid reply shorter than 12 bytes). Follows the printer's
-  // sequence digit.
+  // sequence digit. Frames that answer an earlier request are dropped and
+  // the read goes on within the same time-out.
   int ReadPacket(int timeoutSeconds);
   // Polls a long operation with type 02 every interval seconds, up to
   // limit/interval polls, then fetches its result with type 03. The result
@@ -244,7 +251,8 @@ class Messaging : public ProcessSingleton<Messaging> {
   // (at least 5 bytes). 106 for any other mode.
   int PrinterLogo(int mode, const char* path, char* out);
   // Reads the printer's header lines (fiscal data 1..9, 60..62) and stores
-  // them, centred in 40 characters, as the journal's receipt header.
+  // them, centred in 40 characters, as the journal's receipt header. A read
+  // the printer does not answer ends it with that result, storing nothing.
   int UpdateHeader();
   // Prints the stored header as a non-fiscal block, with blank lines before
   // and after and, when receiptNumber > 0, a date and number line.
@@ -252,16 +260,18 @@ class Messaging : public ProcessSingleton<Messaging> {
   // S04: appends the printer's new journal data to the temporary journal
   // files until the printer has none left (then 0); 111 for any failure.
   int AppendJournals(bool fromStart);
-  // P20: the text, control bytes dropped, in pieces of 200 characters. Every
-  // piece is sent; the first failure is the result.
+  // P20: the text, control bytes dropped, in pieces of 200 characters. The
+  // first failure is the result; a piece the printer does not answer (112)
+  // ends the text there, any other failure lets the rest go out.
   int PrintLines(const char* text, bool flag);
   // (NonFiscalEnd.cpp) Slip text: code page 852 as hexadecimal, ended by CR,
-  // through P22 in pieces of 80 bytes; the first failure is the result.
+  // through P22 in pieces of 80 bytes; pieces as PrintLines.
   int PrintSlip(const char* text);
   // P22 with the feed-and-cut sequence.
   int CutPaper();
   // Ends a non-fiscal document: the trailer and the cut (nothing for the
-  // slip). The cut's result; on 0 PrinterState 1.
+  // slip). The cut's result; on 0 PrinterState 1. A trailer the printer does
+  // not answer ends it there, with that result and no cut.
   int EndNonFiscal(int station);
   // Brings the cached PrinterState in line with what the printer reported
   // (a receipt found already closed at the printer).
@@ -385,6 +395,18 @@ class Messaging : public ProcessSingleton<Messaging> {
   int LearnEndOutcome(int failure);
   // 112 with its text: the printer cannot tell what became of the command.
   int NoOutcome(const char* why);
+
+  // Reply pairing (MessagingExchange.cpp).
+  // Before a request: starts a new port session's bookkeeping when the port
+  // was opened anew, and listens for late replies when the line is unsettled.
+  void SettleLine(int timeoutSeconds);
+  // True when the frame in the incoming packet answers an earlier request.
+  bool IsStaleReply();
+  // Remembers the reply just taken and learns whether replies echo.
+  void AcceptReply();
+  // An exchange ended without a reply the host could read, after sends
+  // sends of its request.
+  void MarkUnanswered(int sends);
   // Appends raw bytes to the request; false (request refused) when they
   // would not fit with room for the frame trailer and terminator.
   bool AppendOut(const char* bytes, std::size_t count);
@@ -399,6 +421,19 @@ class Messaging : public ProcessSingleton<Messaging> {
   int nextSequence_ = 1;
   char errorText_[kErrorTextSize];
   int state_ = 1;
+
+  // ---- reply pairing ----
+  unsigned long portSession_ = 0;  // the port session the learning belongs to
+  int lateRepliesDue_ = 0;         // sends that may still be answered: listen first
+  std::string lastReply_;          // the reply last taken
+  std::string lastRequest_;        // the request it answered
+  std::vector<std::string> lateReplies_;  // replies discarded while listening
+  int lateRepliesLife_ = 0;        // replies to take before they are forgotten
+  int echoedReplies_ = 0;          // replies of this session that echoed their request
+  std::vector<std::string> echoedCodes_;  // the distinct codes among them
+  bool echoBroken_ = false;        // a reply of this session did not echo
+  bool echoCheck_ = false;         // learned: a reply must echo its request
+  bool sessionUnanswered_ = false; // no reply taken yet in this port session
 
   // ---- busy lock ----
   mutable std::mutex busyMutex_;
@@ -446,5 +481,9 @@ class BusyGuard {
 // A reply amount: the first "," becomes ".", then the leading number of the
 // text as a double (0 when there is none). Null reads as 0.
 double DecodeReplyAmount(const char* text);
+
+// The printer did not answer (112). A sender of several pieces stops at such
+// a piece: the rest could only cost three time-outs each.
+inline bool PrinterUnreachable(int result) { return result == kTimeout; }
 
 }  // namespace kestrel

@@ -48,6 +48,7 @@ int Messaging::PrinterErrorFromStatus() {
   ClosePacketOut();
   int r = SendPacket();
   if (r == kSuccess) r = ReadPacket(1);
+  if (r == kTimeout || r == kFailure) MarkUnanswered(1);
   if (r == kSuccess) {
     char field[101];
     if (GetPacketInField(field, sizeof field, 0) == kSuccess) {

@@ -113,6 +113,7 @@ int Messaging::ClosePacketOut() {
 }
 
 int Messaging::UpdatePacketOut(const char* code, int type) {
+  Log::Instance().Write("Messaging::UpdatePacketOut", "%s", "");
   const std::size_t length = std::strlen(packetOut_);
   // Only a closed request (header, ETX and CRC at least) is rewritten.
   if (length < kBareReplyLength) return kSuccess;

@@ -44,8 +44,10 @@ int Messaging::PrintSlip(const char* text) {
   int firstFailure = kSuccess;
   for (std::size_t offset = 0; offset < hex.size(); offset += kSlipPieceHexChars) {
     const int result = SetPrinter(hex.substr(offset, kSlipPieceHexChars).c_str());
-    // Every piece goes out, but a lost piece must not be reported as printed.
+    // A lost piece must not be reported as printed; a printer that does not
+    // answer gets no more pieces.
     if (firstFailure == kSuccess) firstFailure = result;
+    if (PrinterUnreachable(result)) break;
   }
   clock::SleepMs(kSlipSettleMs);
   return firstFailure;
@@ -57,9 +59,10 @@ int Messaging::EndNonFiscal(int station) {
   if (station != kStationSlip) {
     char trailer[kTrailerChars + 1] = {};
     Journal::Instance().GetReceiptTrailer(trailer, kTrailerChars);
-    // The cut decides: a trailer that failed to print still gets the paper cut.
-    PrintLines(trailer, false);
-    result = CutPaper();
+    // The cut decides: a trailer that failed to print still gets the paper
+    // cut, unless the printer does not answer at all.
+    const int printed = PrintLines(trailer, false);
+    result = PrinterUnreachable(printed) ? printed : CutPaper();
   }
   if (result == kSuccess) printerState_ = kPrinterStateMonitor;
   return result;

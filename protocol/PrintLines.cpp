@@ -38,11 +38,13 @@ int Messaging::PrintLines(const char* text, bool flag) {
     AddPacketOutText(piece.c_str(), true, static_cast<int>(kPieceChars));
     ClosePacketOut();
     const int result = SendReceive(kLinesTimeout);
-    // Every piece goes out, but a lost piece must not be reported as printed.
+    // A lost piece must not be reported as printed; once the printer does
+    // not answer, the rest would only cost three time-outs a piece.
     if (firstFailure == kSuccess) {
       firstFailure = result;
       firstUnknown = outcomeUnknown_;
     }
+    if (PrinterUnreachable(result)) break;
     offset += kPieceChars;
   } while (offset < printable.size());
   outcomeUnknown_ = firstUnknown;

@@ -20,5 +20,8 @@ constexpr int kClearFiscalModule = 60;  // S14
 
 // The longest a request can block when the printer gives no answer at all.
 constexpr int Unanswered(int timeoutSeconds) { return kAttempts * timeoutSeconds; }
+// The same for a request that follows an unanswered one: before it goes out
+// the line is heard out for its time-out, for a late reply to the earlier one.
+constexpr int UnansweredAfterSilence(int timeoutSeconds) { return timeoutSeconds + Unanswered(timeoutSeconds); }
 
 }  // namespace kestrel::reply_timeout

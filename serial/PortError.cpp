@@ -14,7 +14,7 @@ const char* PortFaultText(PortFault fault) {
       return "no such device";
     case PortFault::kAccessDenied:
       return "permission denied";
-    case PortFault::kBusy:
+    case PortFault::kHeld:
       return "port busy, held by another process";
     case PortFault::kNotSerial:
       return "not a serial device";

@@ -14,7 +14,7 @@ enum class PortFault {
   kBadRateValue,   // the profile's Baudrate is not a decimal number
   kNoDevice,       // no such device
   kAccessDenied,   // the user may not open it
-  kBusy,           // another process holds it
+  kHeld,           // another process holds it
   kNotSerial,      // it opens, but is not a serial device
   kRateRefused,    // the line cannot run at the rate asked for
   kOther,          // anything else; the system's words say what

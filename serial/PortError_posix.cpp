@@ -23,7 +23,7 @@ PortFault ClassifySystemError(long code, bool opening) {
     case EWOULDBLOCK:
 #endif
     case EAGAIN:  // another process holds the lock
-      return PortFault::kBusy;
+      return PortFault::kHeld;
     case ENOTTY:
     case EISDIR:
     case ENOTDIR:

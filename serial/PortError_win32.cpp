@@ -28,10 +28,10 @@ PortFault ClassifySystemError(long code, bool opening) {
       return PortFault::kNoDevice;
     case ERROR_ACCESS_DENIED:
       // A COM port that another program has open answers "access denied".
-      return opening ? PortFault::kBusy : PortFault::kAccessDenied;
+      return opening ? PortFault::kHeld : PortFault::kAccessDenied;
     case ERROR_SHARING_VIOLATION:
     case ERROR_BUSY:
-      return PortFault::kBusy;
+      return PortFault::kHeld;
     case ERROR_INVALID_FUNCTION:
     case ERROR_NOT_SUPPORTED:
     case ERROR_INVALID_HANDLE:

@@ -87,6 +87,9 @@ int RS232::OpenPort() {
     return kClosed;
   }
   log.Write("RS232::OpenPort", "Port opened %lx", device.HandleValue());
+  // A new port session: nothing read before belongs to it.
+  ++session_;
+  carry_.clear();
   if (SetParams() != kSuccess) {
     // A port whose line settings were refused must not pass for open: the
     // next claim or the reopen before a send would otherwise use it as is.
@@ -171,6 +174,7 @@ int RS232::ClosePort() {
   log.Write("RS232::ClosePort", "%s", "");
   if (PortOpened(false)) {
     device_->Close();
+    carry_.clear();
     log.Write("RS232::ClosePort", "Port closed");
   }
   return kSuccess;

@@ -13,11 +13,14 @@
 namespace kestrel {
 namespace {
 
-constexpr int kPollMs = 20;
+constexpr unsigned long kFallbackBaudRate = 115200;
+constexpr unsigned long kBitsPerByte = 10;  // start bit, eight data bits, stop bit
 
 const char* FindByte(const char* bytes, std::size_t count, char value) {
   return static_cast<const char*>(std::memchr(bytes, value, count));
 }
+
+long Smaller(long a, long b) { return a < b ? a : b; }
 
 }  // namespace
 
@@ -27,6 +30,7 @@ int RS232::SendPacket(const char* packet) {
   // Bytes of an earlier reply that nobody read are dropped before every request.
   device.PurgeInput();
   device.PurgeOutput();
+  carry_.clear();
 
   const std::size_t length = packet != nullptr ? std::strlen(packet) : 0;
   const std::size_t written = length > 0 ? device.Write(packet, length) : 0;
@@ -39,76 +43,111 @@ int RS232::SendPacket(const char* packet) {
   return kFailure;
 }
 
-std::size_t RS232::WaitForInput(int timeoutSeconds) {
-  if (timeoutSeconds <= 0) return 0;
-  const long polls = static_cast<long>(timeoutSeconds) * 1000 / kPollMs;
+void RS232::DiscardInput() {
+  carry_.clear();
+  if (IsOpen()) Device().PurgeInput();
+}
+
+std::size_t RS232::WaitPolls(long polls, long* used) {
   SerialDevice& device = Device();
   for (long i = 0; i < polls; ++i) {
     clock::SleepMs(kPollMs);
+    if (used != nullptr) ++*used;
     const std::size_t queued = device.QueuedInput();
     if (queued != 0) return queued;
   }
   return 0;
 }
 
+std::size_t RS232::WaitForInput(int timeoutSeconds) {
+  if (timeoutSeconds <= 0) return 0;
+  return WaitPolls(static_cast<long>(timeoutSeconds) * kPollsPerSecond, nullptr);
+}
+
+long RS232::WirePolls() const {
+  const unsigned long rate = settings_.baudRate > 0 ? settings_.baudRate : kFallbackBaudRate;
+  const unsigned long long ms = (static_cast<unsigned long long>(kReceiveByteLimit) * kBitsPerByte * 1000 + rate - 1) / rate;
+  return static_cast<long>((ms + kPollMs - 1) / kPollMs);
+}
+
 int RS232::ReadPacket(char* buffer, std::size_t size, int timeoutSeconds) {
+  const long wait = timeoutSeconds > 0 ? static_cast<long>(timeoutSeconds) * kPollsPerSecond : 0;
+  return ReadFrame(buffer, size, wait, wait, wait + WirePolls(), nullptr);
+}
+
+int RS232::ReadFrame(char* buffer, std::size_t size, long firstPolls, long piecePolls, long deadlinePolls,
+                     long* spentPolls) {
+  long used = 0;
+  struct Report {
+    long& used;
+    long* out;
+    ~Report() {
+      if (out != nullptr) *out = used;
+    }
+  } report{used, spentPolls};
+
   if (!PortOpened(false)) return kClosed;
   if (buffer == nullptr || size == 0) return kFailure;
   Log& log = Log::Instance();
 
-  std::size_t queued = WaitForInput(timeoutSeconds);
-  if (queued == 0) return kTimeout;
+  std::string chunk;
+  std::size_t queued = 0;
+  if (!carry_.empty()) {
+    chunk.swap(carry_);
+  } else {
+    queued = WaitPolls(Smaller(firstPolls, deadlinePolls), &used);
+    if (queued == 0) return kTimeout;
+  }
 
   // The frame and its terminator must fit: at most size - 1 bytes are kept.
   const std::size_t capacity = size - 1;
-  std::size_t length = 0;  // bytes held in buffer
-  std::size_t end = 0;     // frame end: index of ETX + 5
+  std::size_t length = 0;    // bytes held in buffer
+  std::size_t end = 0;       // frame end: index of ETX + 5
+  std::size_t received = 0;  // every byte taken in, dropped ones included
+  std::size_t dropped = 0;   // bytes before the frame's start byte
+  bool truncated = false;    // the frame being collected did not fit
   int result = kFailure;
-  bool overflow = false;
-  std::vector<char> chunk;
+  bool limited = false;
 
-  while (queued > 0) {
-    // Read exactly what is queued; a driver queue never holds more than the
-    // buffer, and a larger claim is taken in buffer-sized bites.
-    const std::size_t want = queued < kPacketBufferSize ? queued : kPacketBufferSize;
-    chunk.assign(want, 0);
-    const std::size_t got = Device().Read(chunk.data(), want);
-
-    if (const char* stx = FindByte(chunk.data(), got, kStx)) {
-      const std::size_t skipped = static_cast<std::size_t>(stx - chunk.data());
-      const std::size_t keep = got - skipped;
-      std::memset(buffer, 0, size);
-      if (keep > capacity) {
-        length = 0;
-        overflow = true;
-        break;
-      }
-      std::memcpy(buffer, stx, keep);
-      length = keep;
-      // A new start byte begins a new frame: an ETX seen before it no longer
-      // marks this frame's end.
-      end = 0;
-      if (skipped > 0) log.Write("RS232::ReadPacket", "First %d bytes ignored", static_cast<int>(skipped));
-    } else if (length == 0) {
-      // No frame has started yet: bytes before the first start byte are
-      // dropped, whichever read brought them.
-      log.Write("RS232::ReadPacket", "First %d bytes ignored", static_cast<int>(got));
-    } else {
-      if (got > capacity - length) {
-        overflow = true;
-        break;
-      }
-      std::memcpy(buffer + length, chunk.data(), got);
-      length += got;
+  while (true) {
+    if (chunk.empty()) {
+      // Read what is queued, never past the byte limit of one receive.
+      const std::size_t want = queued < kReceiveByteLimit - received ? queued : kReceiveByteLimit - received;
+      chunk.assign(want, '\0');
+      chunk.resize(Device().Read(&chunk[0], want));
     }
+    received += chunk.size();
+
+    if (const char* stx = FindByte(chunk.data(), chunk.size(), kStx)) {
+      // A start byte begins the frame anew: what came before it is dropped.
+      const std::size_t skipped = static_cast<std::size_t>(stx - chunk.data());
+      const std::size_t keep = chunk.size() - skipped;
+      dropped += length + skipped;
+      std::memset(buffer, 0, size);
+      truncated = keep > capacity;
+      length = truncated ? capacity : keep;
+      std::memcpy(buffer, stx, length);
+      end = 0;
+    } else if (length == 0) {
+      dropped += chunk.size();
+    } else if (!truncated) {
+      const std::size_t room = capacity - length;
+      truncated = chunk.size() > room;
+      const std::size_t take = truncated ? room : chunk.size();
+      std::memcpy(buffer + length, chunk.data(), take);
+      length += take;
+    }
+    chunk.clear();
 
     if (const char* etx = FindByte(buffer, length, kEtx)) {
       end = static_cast<std::size_t>(etx - buffer) + kFrameTrailerSize;
-      if (length > end) {
-        log.Write("RS232::ReadPacket", "Last %d bytes ignored", static_cast<int>(length - end));
-      }
     }
     if (end > 0 && length >= end) {
+      if (dropped > 0) log.Write("RS232::ReadPacket", "First %d bytes ignored", static_cast<int>(dropped));
+      if (length > end) {
+        log.Write("RS232::ReadPacket", "Last %d bytes ignored", static_cast<int>(length - end));
+        carry_.assign(buffer + end, length - end);
+      }
       std::memset(buffer + end, 0, size - end);
       const std::string crc = Tools::Crc16Hex(buffer, end - kCrcDigits, 0xFFFF);
       if (std::memcmp(crc.data(), buffer + end - kCrcDigits, kCrcDigits) == 0) {
@@ -118,18 +157,33 @@ int RS232::ReadPacket(char* buffer, std::size_t size, int timeoutSeconds) {
       }
       break;
     }
-    queued = WaitForInput(timeoutSeconds);
+    if (truncated || received >= kReceiveByteLimit || used >= deadlinePolls) {
+      limited = true;
+      break;
+    }
+    // Each further piece has the full wait, but never past the deadline.
+    const long room = deadlinePolls - used;
+    const bool cut = room < piecePolls;
+    queued = WaitPolls(cut ? room : piecePolls, &used);
+    if (queued == 0) {
+      limited = cut;
+      break;
+    }
   }
 
-  if (overflow) {
-    log.Write("RS232::ReadPacket", "No complete frame within %d bytes", static_cast<int>(capacity));
-    end = 0;
+  if (limited) {
+    // A line that keeps sending without ever completing a frame (a scale or
+    // a scanner on the wrong port) ends the receive here, with one line.
+    log.Write("RS232::ReadPacket", "No complete frame within %d bytes and %ld ms, %d bytes received",
+              static_cast<int>(kReceiveByteLimit), deadlinePolls * kPollMs, static_cast<int>(received));
+    std::memset(buffer, 0, size);
+    return kFailure;
   }
   // Journal data may carry 0x00; the frame is handed on as a NUL-terminated
   // string, so such bytes travel as 0x01 (the journal turns them back). Only
   // bytes that arrived are touched: an incomplete frame may end short of E.
-  const std::size_t received = end < length ? end : length;
-  if (received > 0) Tools::ReplaceByte(buffer, received, 0x00, 0x01);
+  const std::size_t frameBytes = end > 0 && end < length ? end : length;
+  if (frameBytes > 0) Tools::ReplaceByte(buffer, frameBytes, 0x00, 0x01);
   if (result == kSuccess) {
     log.WriteData("RS232::ReadPacket", "Valid packet received", buffer, end);
   } else {

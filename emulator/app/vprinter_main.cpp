@@ -19,8 +19,8 @@ void Usage(FILE* out) {
   std::fputs(
       "usage: kestrel-vprinter --link PATH [--device DEV] [--state-dir DIR] [--paper FILE]\n"
       "                        [--trace FILE] [--baud N] [--think MS] [--firmware X.Y.Z]\n"
-      "                        [--control PATH] [--slip] [--strict] [--journal free|keep]\n"
-      "                        [--fault LINE]...\n"
+      "                        [--control PATH] [--slip] [--strict] [--no-echo]\n"
+      "                        [--journal free|keep] [--fault LINE]...\n"
       "\n"
       "Serves a virtual fiscal printer on a new pseudo-terminal (or on DEV) and links\n"
       "PATH to it once it serves. Stops on SIGTERM or SIGINT and removes the link.\n"
@@ -29,10 +29,13 @@ void Usage(FILE* out) {
       "  --trace FILE     append one line per exchange\n"
       "  --baud N         bytes take their time at N baud; --think MS per command\n"
       "  --control PATH   a FIFO taking one command per line (same as --fault)\n"
-      "  --slip           the printer has a slip station; --strict checks sequence digits\n"
+      "  --slip           the printer has a slip station\n"
+      "  --strict         strict numbering: 31 for an unexpected sequence digit, and\n"
+      "                   the last digit again is a repeat answered from memory\n"
+      "  --no-echo        replies carry the printer's own code \"000\", not the request's\n"
       "  --journal free   journal blocks the host confirmed are freed (keep: all kept)\n"
       "  --fault LINE     a fault or condition, e.g. \"noreply 2\", \"reply P03 44\",\n"
-      "                   \"long 3\", \"cover open\", \"paper near\", \"status 6\", \"off\"\n",
+      "                   \"late 1500\", \"long 3\", \"cover open\", \"paper near\", \"off\"\n",
       out);
 }
 
@@ -60,6 +63,10 @@ int main(int argc, char** argv) {
     }
     if (arg == "--strict") {
       options.printer.strictSequence = true;
+      continue;
+    }
+    if (arg == "--no-echo") {
+      options.printer.echoCode = false;
       continue;
     }
     if (i + 1 >= argc) {

@@ -52,11 +52,12 @@ inline void RunReadPacket(const std::uint8_t* data, std::size_t size) {
   const int timeout = 1 + (data[1] & 1);
 
   // The port stays open from one input to the next: reading depends on
-  // nothing but the line, and opening reads the profile each time. It is
-  // opened again when something else has dropped the serial link since.
+  // nothing but the line, and opening reads the profile each time. Another
+  // harness run in the same process may have dropped it: then it is set up
+  // again.
   static std::shared_ptr<Line> line;
   static unsigned inputs = 0;
-  if (!line || !RS232::Instance().PortOpened(false)) {
+  if (!line || !RS232::Instance().IsPortOpen()) {
     line = std::make_shared<Line>();
     SingletonReset::All();
     RS232::SetDeviceFactoryForTests([] { return std::make_unique<ScriptedDevice>(line); });
@@ -65,6 +66,7 @@ inline void RunReadPacket(const std::uint8_t* data, std::size_t size) {
     Check(RS232::Instance().OpenPort() == kSuccess, "the scripted port opens");
   }
   RS232& port = RS232::Instance();
+  port.DiscardInput();  // nothing of the input before
   line->script.clear();
   line->pending.clear();
   line->queue.clear();

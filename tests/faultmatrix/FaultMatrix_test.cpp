@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,8 @@ enum class Outcome { kDone, kNoReply, kLongTimeout, kOff, kInvalid, kBusy, kCove
 
 struct LineFault {
   const char* name;
-  const char* line;  // "%s" stands for the aimed command; null: switched off
+  const char* line;  // "%s" stands for the aimed command, "%d" for a late
+                     // reply's delay, ";" parts lines; null: switched off
   Outcome outcome;   // what the exchange gives the command
   bool needsCommandPacket;  // long operations start from a command packet only
 };
@@ -41,6 +44,8 @@ const LineFault kFaults[] = {
     {"bad CRC x3", "badcrc 3 %s", Outcome::kInvalid, false},
     {"split reply", "split 4 5 1 %s", Outcome::kDone, false},
     {"noise first", "noise 9 1 %s", Outcome::kDone, false},
+    // The answer to the host's repeat comes while it waits for the next command.
+    {"late reply", "slowrepeat 30;late %d 1 %s", Outcome::kDone, false},
     {"sequence 31", "seqerror 1 %s", Outcome::kDone, false},
     {"long, 3 polls", "long 3 %s", Outcome::kDone, true},
     {"long, 400 polls", "long 400 %s", Outcome::kLongTimeout, true},
@@ -85,7 +90,7 @@ struct CommandClass {
   const char* name;
   const char* command;  // the command the fault is aimed at
   int timeout;          // its reply time-out in seconds
-  int worstSeconds;     // every exchange of the method timing out three times
+  int worstSeconds;     // every exchange of the method timing out three times (Silent)
   bool receipt;         // the method works in an open receipt
   std::function<bool(MatrixCell&)> setUp;
   std::function<int32_t(MatrixCell&)> call;
@@ -146,16 +151,27 @@ void FinishReceipt(MatrixCell& cell) {
   EXPECT_EQ(End(cell), 0) << "closing";
 }
 
+// A silent printer costs each exchange three time-outs, and every exchange
+// after the first one its own time-out more: the line is heard out first.
+int Silent(std::initializer_list<int> timeouts) {
+  int total = 0;
+  bool first = true;
+  for (int t : timeouts) {
+    total += 3 * t + (first ? 0 : t);
+    first = false;
+  }
+  return total;
+}
+
 std::vector<CommandClass> Classes() {
   using reply_timeout::kClose;
   using reply_timeout::kCommand;
   using reply_timeout::kStatus;
-  using reply_timeout::Unanswered;
   const auto plain = [](Outcome o) { return FromExchange(o); };
   const auto learnt = [](Outcome o) { return CarriedOut(o) ? Expected{} : FromExchange(o); };
   const auto openUnlessCancelled = [](Outcome o) { return !Cancels(o); };
   return {
-      {"status query", "S08", 4, 12, false, [](MatrixCell&) { return true; },
+      {"status query", "S08", 4, Silent({4}), false, [](MatrixCell&) { return true; },
        [](MatrixCell& cell) {
          int32_t r = -1;
          int32_t opt = 0;
@@ -165,20 +181,20 @@ std::vector<CommandClass> Classes() {
        },
        plain, nullptr},
       // Silent printer: the line, then the subtotal that would tell its fate.
-      {"receipt line", "P03", kCommand, Unanswered(kCommand) + Unanswered(kCommand), true,
+      {"receipt line", "P03", kCommand, Silent({kCommand, kCommand}), true,
        [](MatrixCell& cell) { return Begin(cell) == 0; }, [](MatrixCell& cell) { return Item(cell); }, learnt,
        openUnlessCancelled},
       // Silent printer: the state asked first, then nothing more.
-      {"payment", "P09", kCommand, Unanswered(kStatus), true,
+      {"payment", "P09", kCommand, Silent({kStatus}), true,
        [](MatrixCell& cell) { return Begin(cell) == 0 && Item(cell) == 0; },
        [](MatrixCell& cell) { return Total(cell); }, learnt, openUnlessCancelled},
-      {"close", "P12", kClose, Unanswered(kStatus), true,
+      {"close", "P12", kClose, Silent({kStatus}), true,
        [](MatrixCell& cell) { return Begin(cell) == 0 && Item(cell) == 0 && Total(cell) == 0; },
        [](MatrixCell& cell) { return End(cell); }, learnt,
        [](Outcome o) {
          return o == Outcome::kNoReply || o == Outcome::kOff || o == Outcome::kCover || o == Outcome::kPaperOut;
        }},
-      {"X report", "P15", 10, 3 + 3 + 30, false, [](MatrixCell&) { return true; },
+      {"X report", "P15", 10, Silent({1, 1, 10}), false, [](MatrixCell&) { return true; },
        [](MatrixCell& cell) {
          int32_t r = -1;
          cell.Fp().PrintXReport(&r);
@@ -187,7 +203,7 @@ std::vector<CommandClass> Classes() {
        plain, nullptr},
       // The close succeeded; a transfer that breaks off is made up by the
       // next download, so the method reports success.
-      {"journal transfer", "S04", 1, 3 + 3 + 15 + 3 + 3, true,
+      {"journal transfer", "S04", 1, Silent({1, 1, 5, 1, 1}), true,
        [](MatrixCell& cell) { return Begin(cell) == 0 && Item(cell) == 0 && Total(cell) == 0; },
        [](MatrixCell& cell) { return End(cell); },
        [](Outcome) { return Expected{}; }, [](Outcome) { return false; }, false},
@@ -195,7 +211,7 @@ std::vector<CommandClass> Classes() {
       // checks once more. A check it does not answer, or answers unreadably
       // or busy, may have been accepted: the download ends with that, and the
       // files wait for the next one, which learns where the printer stands.
-      {"journal download", "S10", 4, 3 + 12 + 3 + 12, false, [](MatrixCell& cell) { return SellOne(cell); },
+      {"journal download", "S10", 4, Silent({kStatus, kCommand, kStatus, kCommand}), false, [](MatrixCell& cell) { return SellOne(cell); },
        [](MatrixCell& cell) { return Download(cell, "cell"); },
        [](Outcome o) {
          const bool unanswered = o == Outcome::kOff || o == Outcome::kNoReply || o == Outcome::kLongTimeout ||
@@ -215,6 +231,7 @@ struct Row {
   bool journalOk = false;
   bool refetched = false;
   double waited = 0;
+  int carriedOut = 0;  // requests of the aimed command the printer carried out in the call
 };
 
 // The protocol's bound on the waiting of one cell, in seconds.
@@ -222,21 +239,48 @@ double Bound(const CommandClass& c, const LineFault& f) {
   const double slack = 2.0;  // replies that come take a poll or two each
   const std::string line = f.line != nullptr ? f.line : "";
   if (f.line == nullptr) return c.worstSeconds + slack;
-  if (line.rfind("noreply 1", 0) == 0) return c.timeout + slack;
-  if (line.rfind("noreply 2", 0) == 0) return 2.0 * c.timeout + slack;
-  if (line.rfind("noreply 3", 0) == 0) return 3.0 * c.timeout + slack;
+  // A reply on a repeat: the next command of the call first listens for the
+  // answer to the unanswered send, at most its own time-out (never longer
+  // than the aimed command's here).
+  if (line.rfind("noreply 1", 0) == 0) return 2.0 * c.timeout + slack;
+  if (line.rfind("noreply 2", 0) == 0) return 3.0 * c.timeout + slack;
+  // A receipt command left without a readable reply is followed by the
+  // question that tells its fate, which first hears the line out for at most
+  // its own time-out (never longer than the aimed command's here).
+  const double fate = c.receipt ? c.timeout : 0.0;
+  if (line.rfind("noreply 3", 0) == 0) return 3.0 * c.timeout + fate + slack;
+  if (line.rfind("badcrc 3", 0) == 0) return fate + slack;
+  // The late reply ends the second attempt.
+  if (line.find("late") != std::string::npos) return 2.0 * c.timeout + slack;
   // 120 polls a second apart per attempt, each poll with 2 s to answer.
   if (line.rfind("long 400", 0) == 0) return 3.0 * 120 * (1 + 2) + slack;
   if (line.rfind("long 3", 0) == 0) return 4.0 + slack;
   return slack;
 }
 
-std::string Aimed(const LineFault& f, const char* command) {
+// A late reply comes half-way through the second attempt: the cell's reply
+// waits take a tenth of their nominal time (MatrixCell), and the printer's
+// delay is real time.
+int LateMs(const CommandClass& c) { return c.timeout * 1000 * 3 / 2 / 10; }
+
+std::string Aimed(const LineFault& f, const CommandClass& c) {
   std::string line = f.line;
-  const std::size_t at = line.find("%s");
-  if (at != std::string::npos) line.replace(at, 2, command);
+  std::size_t at = line.find("%d");
+  if (at != std::string::npos) line.replace(at, 2, std::to_string(LateMs(c)));
+  at = line.find("%s");
+  if (at != std::string::npos) line.replace(at, 2, c.command);
   return line;
 }
+
+// The printer the matrix runs against: how it numbers and whether it echoes.
+struct PrinterMode {
+  const char* name;
+  std::vector<std::string> setUp;  // control lines before it serves
+};
+const PrinterMode kLenient{"lenient, echoing", {}};
+const PrinterMode kStrictNoEcho{"strict, not echoing", {"strict on", "echo off"}};
+const PrinterMode kStrictEcho{"strict, echoing", {"strict on"}};
+const PrinterMode kLenientNoEcho{"lenient, not echoing", {"echo off"}};
 
 std::string Describe(MatrixCell& cell, const CommandClass& c) {
   if (!c.receipt) return "idle";
@@ -244,8 +288,8 @@ std::string Describe(MatrixCell& cell, const CommandClass& c) {
 }
 
 // Runs one cell; fills the row and checks it against the expectation.
-void RunCell(const CommandClass& c, const LineFault& f, Row& row) {
-  SCOPED_TRACE(std::string(c.name) + " / " + f.name);
+void RunCell(const CommandClass& c, const LineFault& f, const PrinterMode& mode, Row& row) {
+  SCOPED_TRACE(std::string(c.name) + " / " + f.name + " / " + mode.name);
   row.fault = f.name;
   if (f.needsCommandPacket && c.command == std::string("S04")) {
     row.after = "n/a";  // S04 is no command packet
@@ -257,7 +301,7 @@ void RunCell(const CommandClass& c, const LineFault& f, Row& row) {
     row.journalOk = true;
     return;
   }
-  MatrixCell cell;
+  MatrixCell cell(mode.setUp);
   if (!cell.Started() || !c.setUp(cell)) {
     ADD_FAILURE() << "set-up failed";
     return;
@@ -266,12 +310,19 @@ void RunCell(const CommandClass& c, const LineFault& f, Row& row) {
   if (f.line == nullptr) {
     ASSERT_EQ(cell.Inject("off"), "ok");
   } else if (*f.line != '\0') {
-    ASSERT_EQ(cell.Inject(Aimed(f, c.command)), "ok");
+    const std::string lines = Aimed(f, c);
+    for (std::size_t from = 0, to = 0; from <= lines.size(); from = to + 1) {
+      to = lines.find(';', from);
+      if (to == std::string::npos) to = lines.size();
+      ASSERT_EQ(cell.Inject(lines.substr(from, to - from)), "ok");
+    }
   }
   const int aimedBefore = cell.Requests(c.command);
+  const int carriedBefore = cell.CarriedOut(c.command);
   SimulatedTime::Reset();
   const int32_t returned = c.call(cell);
   row.waited = SimulatedTime::Seconds();
+  row.carriedOut = cell.CarriedOut(c.command) - carriedBefore;
   row.result = cell.Number(opos::pidx::kResultCode);
   row.extended = cell.Number(opos::pidx::kResultCodeExtended);
   row.text = cell.ErrorString();
@@ -294,6 +345,17 @@ void RunCell(const CommandClass& c, const LineFault& f, Row& row) {
   if (c.receiptOpenAfter) {
     EXPECT_EQ(cell.PrinterReceiptOpen(), c.receiptOpenAfter(f.outcome));
   }
+  // Whatever the line still carries, the next question gets its own answer
+  // (or none while a slow printer is still busy with a repeat).
+  int asked = kTimeout;
+  for (int i = 0; i < 5 && asked == kTimeout; ++i) {
+    char digit[8] = {};
+    asked = Messaging::Instance().GetFiscalState(3, digit, sizeof digit);
+    if (asked == kSuccess) {
+      EXPECT_EQ(std::atoi(digit), cell.PrinterStateDigit()) << "the state of another reply";
+    }
+  }
+  EXPECT_EQ(asked, kSuccess) << "the state request";
 
   // The next operations proceed: the open receipt is finished (or a new one
   // sold), and downloads save exactly what the printer journalled.
@@ -336,8 +398,8 @@ std::string Padded(const std::string& utf8, std::size_t width) {
   return utf8 + std::string(chars < width ? width - chars : 0, ' ');
 }
 
-void PrintRows(const CommandClass& c, const std::vector<Row>& rows) {
-  std::printf("\n%-17s| %-16s| %6s | %8s | %-36s| %-15s| %-7s| %s\n", "class", "fault", "result", "extended",
+void PrintRows(const CommandClass& c, const PrinterMode& mode, const std::vector<Row>& rows) {
+  std::printf("\nprinter: %s\n%-17s| %-16s| %6s | %8s | %-36s| %-15s| %-7s| %s\n", mode.name, "class", "fault", "result", "extended",
               "error text", "state after", "journal", "simulated wait");
   for (const Row& row : rows) {
     std::printf("%-17s| %-16s| %6d | %8d | %s| %-15s| %-7s| %.1f s\n", c.name, row.fault.c_str(), row.result,
@@ -347,15 +409,21 @@ void PrintRows(const CommandClass& c, const std::vector<Row>& rows) {
   std::fflush(stdout);
 }
 
-void RunClass(const char* name) {
+void RunClass(const char* name, const PrinterMode& mode = kLenient, bool lateOnly = false) {
   for (const CommandClass& c : Classes()) {
     if (std::string(c.name) != name) continue;
     std::vector<Row> rows;
     for (const LineFault& f : kFaults) {
+      const std::string fault = f.name;
+      if (lateOnly && fault != "none" && fault != "late reply") continue;
       rows.emplace_back();
-      RunCell(c, f, rows.back());
+      RunCell(c, f, mode, rows.back());
+      // A reply that came late still stands for one command carried out.
+      if (fault == "late reply") {
+        EXPECT_EQ(rows.back().carriedOut, rows.front().carriedOut) << c.name << " / " << mode.name;
+      }
     }
-    PrintRows(c, rows);
+    PrintRows(c, mode, rows);
     return;
   }
   FAIL() << "no class " << name;
@@ -368,6 +436,24 @@ TEST(FaultMatrix, Close) { RunClass("close"); }
 TEST(FaultMatrix, XReport) { RunClass("X report"); }
 TEST(FaultMatrix, JournalTransfer) { RunClass("journal transfer"); }
 TEST(FaultMatrix, JournalDownload) { RunClass("journal download"); }
+
+// The whole matrix again with a printer that numbers strictly (a repeat is
+// known by its digit alone) and whose replies do not echo the command code.
+TEST(FaultMatrixStrictNoEcho, StatusQuery) { RunClass("status query", kStrictNoEcho); }
+TEST(FaultMatrixStrictNoEcho, ReceiptLine) { RunClass("receipt line", kStrictNoEcho); }
+TEST(FaultMatrixStrictNoEcho, Payment) { RunClass("payment", kStrictNoEcho); }
+TEST(FaultMatrixStrictNoEcho, Close) { RunClass("close", kStrictNoEcho); }
+TEST(FaultMatrixStrictNoEcho, XReport) { RunClass("X report", kStrictNoEcho); }
+TEST(FaultMatrixStrictNoEcho, JournalTransfer) { RunClass("journal transfer", kStrictNoEcho); }
+TEST(FaultMatrixStrictNoEcho, JournalDownload) { RunClass("journal download", kStrictNoEcho); }
+
+// Late replies against the two other printers.
+TEST(FaultMatrixLate, StrictEchoing) {
+  for (const CommandClass& c : Classes()) RunClass(c.name, kStrictEcho, true);
+}
+TEST(FaultMatrixLate, LenientNotEchoing) {
+  for (const CommandClass& c : Classes()) RunClass(c.name, kLenientNoEcho, true);
+}
 
 }  // namespace
 }  // namespace kestrel::testing

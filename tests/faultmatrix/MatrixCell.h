@@ -60,7 +60,9 @@ class SimulatedTime {
 
 class MatrixCell {
  public:
-  MatrixCell() {
+  // printerSetUp: control lines the printer takes before it serves (how it
+  // numbers, whether it echoes).
+  explicit MatrixCell(const std::vector<std::string>& printerSetUp = {}) {
     SimulatedTime::Install();
     SingletonReset::All();  // no firmware, state, sequence or paths of another cell
     const std::string link = profile_.Dir() + "/tty";
@@ -68,6 +70,7 @@ class MatrixCell {
     emulator::ServerOptions options;
     options.link = link;
     UseJournalModeOfTheRun(options.printer);
+    options.commands = printerSetUp;
     server_ = std::make_unique<emulator::PtyServer>(options);
     std::string why;
     started_ = server_->Start(&why) == 0;
@@ -104,6 +107,10 @@ class MatrixCell {
     fp_.GetPropertyString(opos::pidx::kErrorString, &text);
     return text;
   }
+  // The state digit the printer's S01 reports (field 3).
+  int PrinterStateDigit() {
+    return server_->WithDevice([](emulator::Device& device) { return device.Core().StateDigit(); });
+  }
   bool PrinterReceiptOpen() {
     return server_->WithDevice([](emulator::Device& device) { return device.Core().ReceiptOpen(); });
   }
@@ -112,6 +119,18 @@ class MatrixCell {
     int count = 0;
     for (const std::string& line : server_->Trace()) {
       if (line.compare(0, code.size() + 1, code + "\t") == 0) ++count;
+    }
+    return count;
+  }
+  // Requests of one command the printer carried out (answered, and not from
+  // memory as a repeat).
+  int CarriedOut(const std::string& code) {
+    int count = 0;
+    for (const std::string& line : server_->Trace()) {
+      if (line.compare(0, code.size() + 1, code + "\t") != 0) continue;
+      const std::size_t note = line.rfind('\t');
+      const bool repeat = line.compare(note + 1, 6, "repeat") == 0;
+      if (!repeat && line.find("\t--\t") == std::string::npos) ++count;
     }
     return count;
   }

@@ -42,7 +42,7 @@ struct ReceiptStep {
   std::function<bool(const PrinterView& before, const PrinterView& after)> done;
   // The longest the call may block when the printer falls silent at any of
   // its requests: the request's attempts, and the one question that would
-  // tell its fate.
+  // tell its fate (which first hears the line out for its time-out).
   int boundSeconds;
   // The printer's state tells what became of the step's own command.
   bool learnsOutcome;
@@ -51,7 +51,7 @@ struct ReceiptStep {
 bool LineAdded(const PrinterView& b, const PrinterView& a) { return a.lines == b.lines + 1; }
 
 std::vector<ReceiptStep> Steps() {
-  const int line = Unanswered(kCommand) + Unanswered(kCommand);  // the line, then the subtotal
+  const int line = Unanswered(kCommand) + UnansweredAfterSilence(kCommand);  // the line, then the subtotal
   return {
       {"BeginFiscalReceipt", "P02",
        [](FiscalPrinter& fp) {
@@ -61,7 +61,7 @@ std::vector<ReceiptStep> Steps() {
        },
        [](const PrinterView& b, const PrinterView& a) { return !b.open && a.open; },
        // The status and the state (each ignored or stopping), or the start then the state.
-       Unanswered(kCommand) + Unanswered(kStatus), true},
+       Unanswered(kCommand) + UnansweredAfterSilence(kStatus), true},
       {"PrintRecItem", "P03",
        [](FiscalPrinter& fp) {
          int32_t r = -1;
@@ -118,7 +118,7 @@ std::vector<ReceiptStep> Steps() {
        },
        [](const PrinterView& b, const PrinterView& a) { return a.paid > b.paid; },
        // The payment, then the state that tells whether it was made.
-       Unanswered(kCommand) + Unanswered(kStatus), true},
+       Unanswered(kCommand) + UnansweredAfterSilence(kStatus), true},
       {"PrintRecTotal rest", "P09",
        [](FiscalPrinter& fp) {
          int32_t r = -1;
@@ -128,7 +128,7 @@ std::vector<ReceiptStep> Steps() {
        [](const PrinterView& b, const PrinterView& a) {
          return a.paid > b.paid && Occurrences(a.paper, "SPOLU EUR") == Occurrences(b.paper, "SPOLU EUR") + 1;
        },
-       Unanswered(kCommand) + Unanswered(kStatus), true},
+       Unanswered(kCommand) + UnansweredAfterSilence(kStatus), true},
       {"EndFiscalReceipt", "P12",
        [](FiscalPrinter& fp) {
          int32_t r = -1;
@@ -137,7 +137,7 @@ std::vector<ReceiptStep> Steps() {
        },
        [](const PrinterView& b, const PrinterView& a) { return b.open && !a.open && a.lastNumber != b.lastNumber; },
        // The close, then the state that tells whether it was made.
-       Unanswered(kClose) + Unanswered(kStatus), true},
+       Unanswered(kClose) + UnansweredAfterSilence(kStatus), true},
   };
 }
 

@@ -29,10 +29,10 @@ struct BoundRow {
 };
 
 // The rows of the README's table, as the README writes them.
-const int kLine = Unanswered(kCommand) + Unanswered(kCommand);  // the line, then the subtotal that tells
-const int kStart = Unanswered(kCommand) + Unanswered(kStatus);  // the start, then the state that tells
-const int kPay = Unanswered(kCommand) + Unanswered(kStatus);    // the payment, then the state
-const int kEnd = Unanswered(kClose) + Unanswered(kStatus);      // the close or cancel, then the state
+const int kLine = Unanswered(kCommand) + UnansweredAfterSilence(kCommand);  // the line, then the subtotal
+const int kStart = Unanswered(kCommand) + UnansweredAfterSilence(kStatus);  // the start, then the state
+const int kPay = Unanswered(kCommand) + UnansweredAfterSilence(kStatus);    // the payment, then the state
+const int kEnd = Unanswered(kClose) + UnansweredAfterSilence(kStatus);      // the close or cancel, then the state
 
 // target: where a journal download may save its files.
 std::vector<BoundRow> Rows(const std::string& target) {
@@ -109,7 +109,7 @@ std::vector<BoundRow> Rows(const std::string& target) {
          fp.SetPropertyNumber(opos::pidx::kDeviceEnabled, 0);
          return fp.SetPropertyNumber(opos::pidx::kDeviceEnabled, 1);
        },
-       Unanswered(kCommand) + Unanswered(kStatus)},
+       Unanswered(kCommand) + UnansweredAfterSilence(kStatus)},
       {"PowerState", Before::kIdle,
        [](F& fp) {
          int32_t value = 0;

@@ -101,6 +101,7 @@ TEST_F(Packets, UpdateRewritesSequenceTypeAndCrcKeepingTheFields) {
   EXPECT_EQ(std::string(m.PacketOut()), Framed("P15802\x1C" "2"));
   m.UpdatePacketOut("S99", 0);
   EXPECT_EQ(std::string(m.PacketOut()), Framed("S99802\x1C" "2"));
+  EXPECT_TRUE(Logged("[Messaging::UpdatePacketOut] \r\n"));
 }
 
 TEST_F(Packets, OversizedRequestIsRefusedAndNeverSent) {

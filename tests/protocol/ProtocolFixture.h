@@ -70,6 +70,23 @@ inline Answer Raw(std::string bytes) {
 inline Answer Silence() {
   return [](const Request&) { return std::vector<Chunk>{}; };
 }
+// The answer comes `polls` polls later, past anything the host discards.
+inline Answer Late(Answer answer, int polls) {
+  return [answer, polls](const Request& r) {
+    std::vector<Chunk> chunks = answer(r);
+    for (Chunk& c : chunks) {
+      c.afterPolls = polls;
+      c.late = true;
+    }
+    return chunks;
+  };
+}
+// As Reply, with a command code of the printer's own instead of the echo.
+inline Answer ReplyAs(std::string code, int reply, std::vector<std::string> fields = {}) {
+  return [code, reply, fields](const Request& r) {
+    return std::vector<Chunk>{{ReplyFrame(code, r.sequence, reply, fields), 0}};
+  };
+}
 
 class ProtocolFixture : public SerialFixture {
  protected:

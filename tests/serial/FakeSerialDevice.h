@@ -3,7 +3,9 @@
 // a FakeLine; the device RS232 owns talks to it. Every write goes to the
 // line's responder, whose chunks then arrive one at a time: a chunk becomes
 // visible to the input queue after its `afterPolls` empty polls, and only once
-// the previous chunk has been read.
+// the previous chunk has been read. Discarding the input drops what arrived
+// and what is still to come, except chunks marked `late`: those are replies
+// still on their way from the printer, which no purge can reach.
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -19,6 +21,7 @@ namespace kestrel::testing {
 struct Chunk {
   std::string bytes;
   int afterPolls = 0;
+  bool late = false;
 };
 
 struct FakeLine {
@@ -42,7 +45,9 @@ struct FakeLine {
   std::deque<Chunk> pending;
   std::string queue;
 
-  void Arrive(const std::string& bytes, int afterPolls = 0) { pending.push_back({bytes, afterPolls}); }
+  void Arrive(const std::string& bytes, int afterPolls = 0, bool late = false) {
+    pending.push_back({bytes, afterPolls, late});
+  }
 };
 
 class FakeSerialDevice final : public SerialDevice {
@@ -71,7 +76,11 @@ class FakeSerialDevice final : public SerialDevice {
   bool PurgeInput() override {
     ++line_->inputPurges;
     line_->queue.clear();
-    line_->pending.clear();
+    std::deque<Chunk> onTheirWay;
+    for (Chunk& c : line_->pending) {
+      if (c.late) onTheirWay.push_back(std::move(c));
+    }
+    line_->pending.swap(onTheirWay);
     return true;
   }
   bool PurgeOutput() override {

@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
                     return held->pty.Name();
                   },
                   // Root passes the exclusive-open flag and meets the lock.
-                  false, 0, PortFault::kBusy, ::geteuid() == 0 ? EWOULDBLOCK : EBUSY}),
+                  false, 0, PortFault::kHeld, ::geteuid() == 0 ? EWOULDBLOCK : EBUSY}),
     [](const ::testing::TestParamInfo<CauseCase>& p) {
       std::string name = p.param.what;
       for (char& ch : name) ch = ch == ' ' ? '_' : ch;

@@ -117,7 +117,7 @@ TEST_F(RS232Receive, MoreThanTheBufferWithoutAFrameFailsWithoutOverrun) {
   line->Arrive("\x02" + std::string(2999, 'x'));
   for (int i = 0; i < 4; ++i) line->Arrive(std::string(3000, 'y'));
   EXPECT_EQ(Read(), kFailure);
-  EXPECT_TRUE(Logged("No complete frame within 9999 bytes"));
+  EXPECT_TRUE(Logged("No complete frame within 10000 bytes"));
   EXPECT_EQ(buffer[kPacketBufferSize - 1], 0);  // still a terminated string
 }
 
@@ -133,6 +133,85 @@ TEST_F(RS232Receive, AFrameFillingTheBufferExactlyFits) {
   line->Arrive(big);
   EXPECT_EQ(Read(), kSuccess);
   EXPECT_EQ(Held(), big);
+}
+
+// Lines that never bring a frame: every receive still ends, with 111 and a
+// single log line, however the bytes come. The line runs at 9600 baud, where
+// 20 ms bring 19 bytes.
+struct StreamCase {
+  const char* name;
+  std::string unit;  // repeated endlessly, one per poll (or per `every` polls)
+  int every;         // empty polls between two units
+  long maxPolls;     // the receive's bound for a 1 s time-out at 9600 baud
+};
+
+void PrintTo(const StreamCase& c, std::ostream* os) { *os << c.name; }
+
+class RS232Stream : public RS232Receive, public ::testing::WithParamInterface<StreamCase> {
+ protected:
+  void SetUp() override {
+    profile.Set("Baudrate", "9600");
+    RS232Receive::SetUp();
+  }
+};
+
+TEST_P(RS232Stream, EndsWithOneLogLine) {
+  const StreamCase& c = GetParam();
+  for (int i = 0; i < 2000; ++i) line->Arrive(c.unit, c.every);
+  EXPECT_EQ(Read(1), kFailure);
+  EXPECT_LE(line->polls, c.maxPolls);
+  const std::string log = LogText();
+  std::size_t lines = 0;
+  for (std::size_t at = log.find("[RS232::ReadPacket]"); at != std::string::npos;
+       at = log.find("[RS232::ReadPacket]", at + 1)) {
+    ++lines;
+  }
+  EXPECT_EQ(lines, 1u) << log;
+  EXPECT_TRUE(Logged("No complete frame within 10000 bytes")) << log;
+  EXPECT_EQ(buffer[0], 0);  // nothing of the stream passes for a frame
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, RS232Stream,
+    ::testing::Values(
+        // A scale on the wrong port: bytes without any start byte, the byte limit ends it.
+        StreamCase{"no_start_byte", std::string("0123456789ABCDEFGH\r", 19), 0, 530},
+        // Start bytes, but never an end byte.
+        StreamCase{"start_bytes_without_end", std::string("\x02" "1234567890abcdefgh", 19), 0, 530},
+        // Noise with a start byte in the middle of every piece.
+        StreamCase{"start_byte_mid_piece", std::string("xy\x02" "1234567890abcdef", 19), 0, 530},
+        // A trickle slower than the wire but faster than the time-out: the
+        // byte limit would take hours, the deadline (1 s + the wire time of
+        // 10000 bytes, 521 polls) ends it.
+        StreamCase{"slow_trickle", "z", 40, 50 + 521}),
+    [](const ::testing::TestParamInfo<StreamCase>& p) { return std::string(p.param.name); });
+
+TEST_F(RS232Receive, AFullSizeReplyAtNineThousandSixHundredBaudStillArrives) {
+  profile.Set("Baudrate", "9600");
+  RS232::Instance().ClosePort();
+  ASSERT_EQ(RS232::Instance().OpenPort(), kSuccess);
+  // A journal block as long as a reply can be, starting late in the time-out
+  // and coming at wire speed: 96 bytes every 100 ms, over ten seconds.
+  const std::string big = ReplyFrame("S04", '1', 0, {"1", "0", "1", std::string(kPacketBufferSize - 1 - 19, 'j')});
+  ASSERT_EQ(big.size(), kPacketBufferSize - 1);
+  line->Arrive(big.substr(0, 96), 40);
+  for (std::size_t at = 96; at < big.size(); at += 96) line->Arrive(big.substr(at, 96), 4);
+  EXPECT_EQ(Read(1), kSuccess);
+  EXPECT_TRUE(Held() == big) << Held().size() << " bytes held";
+}
+
+TEST_F(RS232Receive, BytesAfterAFrameStartTheNextReceiveUnlessASendDiscardsThem) {
+  const std::string second = ReplyFrame("S01", '2', 0, {"x"});
+  line->Arrive(kFrame + second);
+  ASSERT_EQ(Read(), kSuccess);
+  EXPECT_EQ(Held(), kFrame);
+  ASSERT_EQ(Read(), kSuccess);  // at once, from what already came
+  EXPECT_EQ(Held(), second);
+
+  line->Arrive(kFrame + second);
+  ASSERT_EQ(Read(), kSuccess);
+  ASSERT_EQ(RS232::Instance().SendPacket("\x02S01101\x03" "9C81"), kSuccess);
+  EXPECT_EQ(Read(), kTimeout);
 }
 
 TEST_F(RS232Receive, ClosedPortIsNotReopenedForReceiving) {

@@ -11,6 +11,7 @@
 #include "serial/RS232.h"
 #include "service/Settings.h"
 #include "tests/serial/FakeSerialDevice.h"
+#include "tests/support/SingletonReset.h"
 #include "tests/support/TestProfile.h"
 #include "tools/Tools.h"
 
@@ -33,6 +34,11 @@ inline std::string ReplyFrame(const std::string& code, char sequence, int reply,
 
 class SerialFixture : public ::testing::Test {
  protected:
+  // A port, sequence or reply left by the test before must not leak in when
+  // the whole program runs in one process; done before a derived fixture
+  // takes its references to the process-wide objects.
+  SerialFixture() { SingletonReset::All(); }
+
   void SetUp() override {
     UseFastSleep(0);
     line = InstallFakeLine();
@@ -40,7 +46,10 @@ class SerialFixture : public ::testing::Test {
     Settings::Instance().SetDeviceClass("FiscalPrinter");
     Log::Instance().LoadSettings();
   }
-  void TearDown() override { RS232::SetDeviceFactoryForTests(nullptr); }
+  void TearDown() override {
+    RS232::SetDeviceFactoryForTests(nullptr);
+    SingletonReset::All();  // the fake device goes with its RS232
+  }
 
   // Every log line written so far, in order.
   std::string LogText() const {

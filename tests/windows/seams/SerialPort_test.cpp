@@ -62,8 +62,8 @@ TEST(WindowsSerialPort, SystemErrorsMapOntoCauses) {
   const WindowsCause cases[] = {
       {ERROR_FILE_NOT_FOUND, true, kestrel::PortFault::kNoDevice},
       {ERROR_PATH_NOT_FOUND, true, kestrel::PortFault::kNoDevice},
-      {ERROR_ACCESS_DENIED, true, kestrel::PortFault::kBusy},
-      {ERROR_SHARING_VIOLATION, true, kestrel::PortFault::kBusy},
+      {ERROR_ACCESS_DENIED, true, kestrel::PortFault::kHeld},
+      {ERROR_SHARING_VIOLATION, true, kestrel::PortFault::kHeld},
       {ERROR_INVALID_PARAMETER, false, kestrel::PortFault::kRateRefused},
       {ERROR_INVALID_FUNCTION, false, kestrel::PortFault::kNotSerial},
       {ERROR_INVALID_HANDLE, false, kestrel::PortFault::kNotSerial},
