@@ -6,7 +6,9 @@
 
 namespace kestrel::serve {
 
-// The digest of bytes as 64 lower-case hexadecimal digits.
+// The digest of bytes as 64 lower-case hexadecimal digits. Should the
+// platform ever fail to give one, the process stops rather than risk two
+// requests sharing one record.
 std::string Sha256Hex(const std::string& bytes);
 
 }  // namespace kestrel::serve
