@@ -13,7 +13,7 @@
 
 #include "bench/BenchProfile.h"
 #include "log/Log.h"
-#include "service/Settings.h"
+#include "config/Settings.h"
 #include "tools/Tools.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "cli/FileNames.h"
 #include "journal/Journal.h"
-#include "service/Settings.h"
+#include "config/Settings.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 

@@ -3,8 +3,8 @@
 #include <ostream>
 
 #include "cli/DataDirectoryCheck.h"
-#include "service/ProfileStore.h"
-#include "service/Settings.h"
+#include "config/ProfileStore.h"
+#include "config/Settings.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 

@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "cli/Profile.h"
-#include "service/ProfileStore.h"
+#include "config/ProfileStore.h"
 
 namespace kestrel::cli {
 

@@ -4,8 +4,8 @@
 #include <ostream>
 
 #include "cli/Profile.h"
-#include "service/ProfileStore.h"
-#include "service/Settings.h"
+#include "config/ProfileStore.h"
+#include "config/Settings.h"
 
 namespace kestrel::cli {
 namespace {

@@ -19,7 +19,7 @@
 #include "fuzz/harness/ReplyParsingHarness.h"
 #include "protocol/Messaging.h"
 #include "serial/RS232.h"
-#include "service/Settings.h"
+#include "config/Settings.h"
 
 namespace kestrel::fuzz {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstddef>
 
 #include "server/RegistrationTable.h"
-#include "service/ProfileValues.h"
+#include "config/ProfileValues.h"
 
 namespace kestrel::installer {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "journal/JournalStorage.h"
 #include "log/Log.h"
-#include "service/Settings.h"
+#include "config/Settings.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 

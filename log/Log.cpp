@@ -10,7 +10,8 @@
 #include <mutex>
 #include <vector>
 
-#include "service/Settings.h"
+#include "config/ProfileStore.h"
+#include "config/Settings.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
@@ -46,6 +47,11 @@ bool ReadNumber(const char* name, int& value, int& result) {
   value = ParseDecimal(buffer);
   return true;
 }
+
+// The profile store sits below the log; its remarks reach the daily log
+// through this sink, installed when the program starts.
+void WriteProfileRemark(const char* tag, const std::string& text) { Log::Instance().Write(tag, "%s", text.c_str()); }
+[[maybe_unused]] const bool kProfileRemarksLogged = (SetProfileRemarkSink(&WriteProfileRemark), true);
 
 std::string BuildLine(const char* timeText, const char* tag, const char* message) {
   std::string line = timeText;

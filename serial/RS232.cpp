@@ -8,7 +8,7 @@
 
 #include "log/Log.h"
 #include "serial/Frame.h"
-#include "service/Settings.h"
+#include "config/Settings.h"
 #include "tools/Results.h"
 
 namespace kestrel {

@@ -5,7 +5,7 @@
 
 #include "log/Log.h"
 #include "service/FiscalPrinter.h"
-#include "service/Settings.h"
+#include "config/Settings.h"
 #include "tools/Results.h"
 
 namespace kestrel {

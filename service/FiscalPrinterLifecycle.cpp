@@ -10,7 +10,7 @@
 #include "serial/RS232.h"
 #include "service/FiscalPrinter.h"
 #include "service/FiscalPrinterConstants.h"
-#include "service/Settings.h"
+#include "config/Settings.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
 #include "tools/Tools.h"

@@ -4,7 +4,7 @@
 
 #include "installer/PackageRows.h"
 #include "protocol/ReplyCodes.h"
-#include "service/ProfileValues.h"
+#include "config/ProfileValues.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
 #include "tools/Tools.h"

@@ -14,7 +14,7 @@
 #include "fuzz/harness/FuzzHarness.h"
 #include "log/Log.h"
 #include "serial/RS232.h"
-#include "service/Settings.h"
+#include "config/Settings.h"
 #include "tests/support/SingletonReset.h"
 #include "tools/Results.h"
 

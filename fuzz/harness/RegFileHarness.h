@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fuzz/harness/FuzzHarness.h"
-#include "service/RegFile.h"
+#include "config/RegFile.h"
 #include "tools/Results.h"
 
 namespace kestrel::fuzz {

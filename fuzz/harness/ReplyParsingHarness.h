@@ -18,7 +18,7 @@
 #include "fuzz/harness/FuzzHarness.h"
 #include "protocol/Messaging.h"
 #include "serial/RS232.h"
-#include "service/Settings.h"
+#include "config/Settings.h"
 #include "tests/support/SingletonReset.h"
 #include "tools/Results.h"
 

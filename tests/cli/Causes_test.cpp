@@ -15,7 +15,7 @@
 
 #include "cli/DataDirectoryCheck.h"
 #include "serial/SerialDevice.h"
-#include "service/Settings.h"
+#include "config/Settings.h"
 #include "tests/cli/KestrelProgram.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/TestProfile.h"

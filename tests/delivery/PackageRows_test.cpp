@@ -8,7 +8,7 @@
 
 #include "installer/PackageRows.h"
 #include "server/RegistrationTable.h"
-#include "service/ProfileValues.h"
+#include "config/ProfileValues.h"
 
 namespace kestrel::installer {
 namespace {

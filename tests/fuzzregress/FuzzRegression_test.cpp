@@ -14,7 +14,7 @@
 #include "fuzz/harness/RegFileHarness.h"
 #include "fuzz/harness/ReplyParsingHarness.h"
 #include "serial/RS232.h"
-#include "service/Settings.h"
+#include "config/Settings.h"
 #include "tests/support/TestProfile.h"
 #include "tools/Results.h"
 

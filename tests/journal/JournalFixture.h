@@ -8,7 +8,7 @@
 
 #include "journal/Journal.h"
 #include "log/Log.h"
-#include "service/Settings.h"
+#include "config/Settings.h"
 #include "tests/support/TestProfile.h"
 #include "tools/Results.h"
 

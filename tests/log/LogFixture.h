@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "log/Log.h"
-#include "service/Settings.h"
+#include "config/Settings.h"
 #include "tests/support/TestProfile.h"
 
 namespace kestrel::testing {

@@ -3,8 +3,6 @@
 // one-second time-out takes about 100 ms here.
 #include <gtest/gtest.h>
 
-#if defined(KESTREL_HAVE_EMULATOR)
-
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,7 +11,7 @@
 #include "log/Log.h"
 #include "protocol/Messaging.h"
 #include "serial/RS232.h"
-#include "service/Settings.h"
+#include "config/Settings.h"
 #include "tests/support/TestProfile.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
@@ -209,5 +207,3 @@ TEST_F(PtyEndToEnd, ASecondProgramCannotTakeTheHeldPort) {
 
 }  // namespace
 }  // namespace kestrel::testing
-
-#endif  // KESTREL_HAVE_EMULATOR

@@ -5,7 +5,7 @@
 
 #include "log/Log.h"
 #include "serial/RS232.h"
-#include "service/ProfileValues.h"
+#include "config/ProfileValues.h"
 #include "tests/serial/FakeSerialDevice.h"
 #include "tests/service/ServiceFixture.h"
 

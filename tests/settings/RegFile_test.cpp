@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "log/Log.h"
-#include "service/RegFile.h"
-#include "service/Settings.h"
+#include "config/RegFile.h"
+#include "config/Settings.h"
 #include "tests/support/TestProfile.h"
 
 namespace kestrel::testing {

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "service/Settings.h"
+#include "config/Settings.h"
 #include "tests/support/TestProfile.h"
 
 namespace kestrel::testing {

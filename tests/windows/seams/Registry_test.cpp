@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "service/ProfileStore.h"
-#include "service/Settings.h"
+#include "config/ProfileStore.h"
+#include "config/Settings.h"
 #include "tools/Results.h"
 
 namespace {

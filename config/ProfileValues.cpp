@@ -1,4 +1,4 @@
-#include "service/ProfileValues.h"
+#include "config/ProfileValues.h"
 
 namespace kestrel {
 namespace {

@@ -1,8 +1,8 @@
-#include "service/Settings.h"
+#include "config/Settings.h"
 
 #include <cstring>
 
-#include "service/ProfileStore.h"
+#include "config/ProfileStore.h"
 #include "tools/Results.h"
 
 namespace kestrel {

@@ -8,11 +8,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <system_error>
 
-#include "log/Log.h"
-#include "service/ProfileStore.h"
-#include "service/RegFile.h"
+#include "config/ProfileStore.h"
+#include "config/RegFile.h"
 #include "tools/Results.h"
 
 namespace kestrel {
@@ -76,11 +76,11 @@ ProfileState ReadProfileFile(const std::string& path, std::string& bytes, std::s
 
 void ReportProblems(const std::string& path, const RegFile& file) {
   for (const RegFile::Problem& problem : file.Problems()) {
-    Log::Instance().Write(kTag, "%s line %d skipped: %s", path.c_str(), problem.line, problem.reason.c_str());
+    RemarkOnProfile(kTag, path + " line " + std::to_string(problem.line) + " skipped: " + problem.reason);
   }
   if (file.ProblemCount() > file.Problems().size()) {
-    Log::Instance().Write(kTag, "%s: %lu more lines skipped", path.c_str(),
-                          static_cast<unsigned long>(file.ProblemCount() - file.Problems().size()));
+    RemarkOnProfile(kTag, path + ": " + std::to_string(file.ProblemCount() - file.Problems().size()) +
+                              " more lines skipped");
   }
 }
 
@@ -99,7 +99,7 @@ int ReadProfileValue(const std::string& keyPath, const char* name, char* buffer,
     std::string bytes;
     std::string reason;
     if (ReadProfileFile(path, bytes, reason) != ProfileState::kUsable) {
-      Log::Instance().Write(kTag, "Cannot read profile %s: %s", path.c_str(), reason.c_str());
+      RemarkOnProfile(kTag, "Cannot read profile " + path + ": " + reason);
       return kFailure;
     }
     RegFile file = RegFile::Parse(bytes);

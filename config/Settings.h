@@ -2,7 +2,7 @@
 // The service's configuration: string values of one registry key,
 // HKEY_LOCAL_MACHINE\SOFTWARE\OLEforRetail\ServiceOPOS\<device class>\ZB_Tarnel.COM.
 // On Windows that is the registry itself; natively a .reg file stands in for
-// it (service/ProfileStore.h).
+// it (config/ProfileStore.h).
 #include <string>
 
 #include "tools/Singleton.h"

@@ -1,4 +1,4 @@
-#include "service/RegFile.h"
+#include "config/RegFile.h"
 
 #include <cstdint>
 #include <cstring>

@@ -30,6 +30,15 @@ std::string ProfileLocation();
 // when usable. Never waits: a FIFO is refused without being read.
 ProfileState CheckProfile(const std::string& keyPath, std::string& reason);
 
+// The store's own remarks (a profile that cannot be read, lines of it
+// skipped) go to this sink under the tag given; the daily log installs
+// itself here, so that the store needs nothing above it. Without a sink they
+// are dropped.
+using ProfileRemarkSink = void (*)(const char* tag, const std::string& text);
+void SetProfileRemarkSink(ProfileRemarkSink sink);
+// Passes a remark to the sink, if there is one.
+void RemarkOnProfile(const char* tag, const std::string& text);
+
 // Windows keeps a 32-bit and a 64-bit view of the registry; a program reads
 // its own unless told otherwise. bits 32 or 64 selects that view for every
 // later read, 0 the program's own. False where the store has no views (the

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "service/ProfileStore.h"
+#include "config/ProfileStore.h"
 #include "tools/Results.h"
 
 namespace kestrel {
