@@ -6,6 +6,7 @@
 
 #include "tools/Results.h"
 #include "tools/Tools.h"
+#include "tools/Utf8.h"
 
 namespace kestrel {
 namespace {
@@ -56,24 +57,6 @@ bool ParseHex(const std::string& text, std::size_t maxDigits, std::uint32_t& val
     value = (value << 4) | static_cast<std::uint32_t>(d);
   }
   return true;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 // UTF-16LE code units to UTF-8; an odd last byte is dropped and unpaired

@@ -83,7 +83,7 @@ int Log::LoadSettings() {
     int value = 0;
     int result = kFailure;
     if (ReadNumber("LogEnabled", value, result)) enabled_ = value != 0;
-    if (ReadNumber("LogDays", value, result)) days_ = (value < 1 || value > 365) ? 200 : value;
+    if (ReadNumber("LogDays", value, result)) days_ = (value < 1 || value > 365) ? kDaysWhenOutOfRange : value;
     if (ReadNumber("LogDebug", value, result)) debug_ = value == 1;
     return result == kSuccess ? kSuccess : kFailure;
   } catch (...) {

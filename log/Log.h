@@ -33,6 +33,11 @@ class Log : public ProcessSingleton<Log> {
   bool Debug() const { return debug_; }
   int Days() const { return days_; }
 
+  // Days the log files are kept without LogDays, and with a LogDays outside
+  // 1..365.
+  static constexpr int kDefaultDays = 60;
+  static constexpr int kDaysWhenOutOfRange = 200;
+
  private:
   friend class ProcessSingleton<Log>;
   Log() = default;
@@ -40,7 +45,7 @@ class Log : public ProcessSingleton<Log> {
   std::string directory_;
   bool enabled_ = true;
   bool debug_ = true;
-  int days_ = 60;
+  int days_ = kDefaultDays;
 };
 
 }  // namespace kestrel

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "protocol/Stations.h"
 #include "serial/Frame.h"
 #include "tools/Results.h"
 #include "tools/Singleton.h"
@@ -35,8 +36,6 @@ constexpr int kPrinterStateFiscalReceiptEnding = 4;  // FPTR_PS_FISCAL_RECEIPT_E
 constexpr int kPrinterStateNonFiscal = 9;            // FPTR_PS_NONFISCAL
 
 // UnifiedPOS stations as GetPrinterStatus takes them.
-constexpr int kStationReceipt = 2;  // FPTR_S_RECEIPT
-constexpr int kStationSlip = 4;     // FPTR_S_SLIP
 
 // Packet types of a request.
 constexpr int kPacketTypeCommand = 1;

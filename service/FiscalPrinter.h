@@ -27,7 +27,9 @@
 #include <string>
 
 #include "log/Log.h"  // KESTREL_PRINTF
+#include "protocol/Stations.h"
 #include "service/EventSink.h"
+#include "service/FiscalPrinterConstants.h"
 
 // <windows.h> maps CreateWindow onto CreateWindowA/W; the service's method of
 // that name must keep it in every translation unit, or the COM server would
@@ -41,6 +43,8 @@ namespace kestrel {
 class FiscalPrinter {
  public:
   FiscalPrinter() = default;
+  // Rows of the customer display without LineDisplayRows.
+  static constexpr int32_t kDefaultLineDisplayRows = 2;
   // Destroying the object does nothing to the process-wide objects: the
   // port stays as it is and nothing is flushed.
   ~FiscalPrinter() = default;
@@ -204,8 +208,8 @@ class FiscalPrinter {
   friend struct FiscalPrinterTestPeer;  // tests/service only
 
   // ---- Result reporting (FiscalPrinterErrors.cpp) ----
-  // Records a result: code < 0 keeps what an earlier step recorded, 0..100
-  // is success, 101..200 an OPOS code, above 200 an extended code. Derives
+  // Records a result: kKeepRecordedResult (any code < 0) keeps what an
+  // earlier step recorded, 0..100 is success, 101..200 an OPOS code, above 200 an extended code. Derives
   // ErrorLevel, ErrorState and State, writes the reported code to result,
   // and (display, failure other than 112/113) shows ErrorString on the
   // customer display without letting that exchange change ErrorString.
@@ -224,7 +228,8 @@ class FiscalPrinter {
 
   // ---- Precondition tests (FiscalPrinterChecks.cpp) ----
   // Each records its own result and answers true to go on; a caller that
-  // gets false ends with Finish(-1, ...), which reports the recorded code.
+  // gets false ends with Finish(kKeepRecordedResult, ...), which reports the
+  // recorded code.
   bool CheckDevice();
   bool CheckPrinterState(int32_t expected);
   bool CheckCurrencyValue(int64_t amount);
@@ -301,11 +306,11 @@ class FiscalPrinter {
   int32_t errorLevel_ = 0;
   int32_t errorState_ = 0;
   std::string checkHealthText_;
-  int32_t currentStation_ = 2;  // FPTR_S_RECEIPT; 4 while a slip is selected
-  int32_t receiptStatus_ = 26;  // FPTR_SUE_REC_PAPEROK
+  int32_t currentStation_ = kStationReceipt;  // kStationSlip while a slip is selected
+  int32_t receiptStatus_ = opos::kSueRecPaperOk;
   int32_t slipStatus_ = 0;
-  int32_t dateType_ = 4;           // FPTR_DT_RTC
-  int32_t fiscalReceiptType_ = 4;  // FPTR_RT_SALES
+  int32_t dateType_ = opos::kDateTypeRtc;
+  int32_t fiscalReceiptType_ = opos::kReceiptTypeSales;
   std::optional<std::string> receiptId_;
   std::optional<std::string> pendingVatTable_;
   // The failure for which the service itself cancelled the receipt (0: it
@@ -321,7 +326,7 @@ class FiscalPrinter {
   bool checkStateDisabled_ = false;
   bool singleCashReceipt_ = true;
   bool v7Protocol_ = false;
-  int32_t lineDisplayRows_ = 2;
+  int32_t lineDisplayRows_ = kDefaultLineDisplayRows;
 };
 
 }  // namespace kestrel

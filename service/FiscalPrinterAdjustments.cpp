@@ -14,7 +14,7 @@ namespace {
 // Only an amount surcharge adds; every other type, percentages included,
 // is a discount of the given amount (never a percentage of anything).
 long long SignedAdjustment(int32_t adjustmentType, int64_t amount) {
-  return adjustmentType == kAdjustmentAmountSurcharge ? amount : -amount;
+  return adjustmentType == opos::kAdjustmentAmountSurcharge ? amount : -amount;
 }
 
 // The unit name of an adjustment void line: blank, not the default "ks".
@@ -29,9 +29,9 @@ int32_t FiscalPrinter::PrintRecItemAdjustment(int32_t adjustmentType, const char
   Log::Instance().Write("FiscalPrinter::PrintRecItemAdjustment", "%ld; %s; %lld; %ld",
                         static_cast<long>(adjustmentType), Text(description), static_cast<long long>(amount),
                         static_cast<long>(vatInfo));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(-1, result, nullptr, true);
-  if (!CheckVatID(vatInfo) || !CheckCurrencyValue(amount)) return Finish(-1, result, nullptr, true);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!CheckVatID(vatInfo) || !CheckCurrencyValue(amount)) return Finish(kKeepRecordedResult, result, nullptr, true);
   // The type carries the sign; a negative amount would turn it round.
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
   const int32_t code = ReceiptCommandResult(
@@ -46,13 +46,13 @@ int32_t FiscalPrinter::PrintRecItemAdjustmentVoid(int32_t adjustmentType, const 
   Log::Instance().Write("FiscalPrinter::PrintRecItemAdjustmentVoid", "%ld; %s; %lld; %ld",
                         static_cast<long>(adjustmentType), Text(description), static_cast<long long>(amount),
                         static_cast<long>(vatInfo));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(-1, result, nullptr, true);
-  if (!CheckVatID(vatInfo) || !CheckCurrencyValue(amount)) return Finish(-1, result, nullptr, true);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!CheckVatID(vatInfo) || !CheckCurrencyValue(amount)) return Finish(kKeepRecordedResult, result, nullptr, true);
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
   // Taking back a surcharge is a refund of one piece; taking back a
   // discount is a sale of one piece.
-  const int kind = adjustmentType == kAdjustmentAmountSurcharge ? 2 : 0;
+  const int kind = adjustmentType == opos::kAdjustmentAmountSurcharge ? 2 : 0;
   const int32_t code = ReceiptCommandResult(
       Messaging::Instance().Item(kind, Text(description), amount, kOnePiece, vatInfo, amount, kNoUnit));
   return Finish(code, result, nullptr, true);
@@ -65,9 +65,9 @@ int32_t FiscalPrinter::PrintRecSubtotalAdjustment(int32_t adjustmentType, const 
   // The description is logged only: the printer's subtotal line has no text.
   Log::Instance().Write("FiscalPrinter::PrintRecSubtotalAdjustment", "%ld; %s; %lld",
                         static_cast<long>(adjustmentType), Text(description), static_cast<long long>(amount));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(-1, result, nullptr, true);
-  if (!CheckCurrencyValue(amount)) return Finish(-1, result, nullptr, true);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!CheckCurrencyValue(amount)) return Finish(kKeepRecordedResult, result, nullptr, true);
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
   const int32_t code =
       ReceiptCommandResult(Messaging::Instance().SubtotalAdjustment(SignedAdjustment(adjustmentType, amount)));
@@ -79,9 +79,9 @@ int32_t FiscalPrinter::PrintRecSubtotalAdjustVoid(int32_t adjustmentType, int64_
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecSubtotalAdjustmentVoid", result);
   Log::Instance().Write("FiscalPrinter::PrintRecSubtotalAdjustmentVoid", "%ld; %lld",
                         static_cast<long>(adjustmentType), static_cast<long long>(amount));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(-1, result, nullptr, true);
-  if (!CheckCurrencyValue(amount)) return Finish(-1, result, nullptr, true);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!CheckCurrencyValue(amount)) return Finish(kKeepRecordedResult, result, nullptr, true);
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
   // The void applies the opposite sign of the adjustment it takes back.
   const int32_t code =

@@ -1,7 +1,7 @@
 // The precondition tests that the printing methods run before they talk to
 // the printer. Each records its own outcome (success clears the last error)
 // and answers whether the method may go on; the method then ends with
-// Finish(-1, ...) so that the recorded code is the one reported.
+// Finish(kKeepRecordedResult, ...) so that the recorded code is the one reported.
 #include "log/Log.h"
 #include "protocol/Messaging.h"
 #include "service/FiscalPrinter.h"

@@ -30,9 +30,14 @@ constexpr int32_t kSueSlpPaperOk = 29;     // FPTR_SUE_SLP_PAPEROK
 // DateType and FiscalReceiptType.
 constexpr int32_t kDateTypeConf = 1;      // FPTR_DT_CONF
 constexpr int32_t kDateTypeRtc = 4;       // FPTR_DT_RTC
-constexpr int32_t kReceiptTypeCashIn = 1;  // FPTR_RT_CASH_IN
-constexpr int32_t kReceiptTypeSales = 4;   // FPTR_RT_SALES
-constexpr int32_t kReceiptTypeRefund = 7;  // FPTR_RT_REFUND
+constexpr int32_t kReceiptTypeCashIn = 1;         // FPTR_RT_CASH_IN
+constexpr int32_t kReceiptTypeCashOut = 2;        // FPTR_RT_CASH_OUT
+constexpr int32_t kReceiptTypeSales = 4;          // FPTR_RT_SALES
+constexpr int32_t kReceiptTypeSimpleInvoice = 6;  // FPTR_RT_SIMPLE_INVOICE
+constexpr int32_t kReceiptTypeRefund = 7;         // FPTR_RT_REFUND
+
+// AdjustmentType FPTR_AT_AMOUNT_SURCHARGE: the one adjustment that adds.
+constexpr int32_t kAdjustmentAmountSurcharge = 2;
 
 // PowerState.
 constexpr int32_t kPowerUnknown = 2000;     // OPOS_PS_UNKNOWN: the port is not claimed

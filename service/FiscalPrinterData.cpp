@@ -114,7 +114,7 @@ int32_t FiscalPrinter::GetData(int32_t dataItem, int32_t* optArgs, std::string* 
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::GetData", result);
   Log& log = Log::Instance();
   log.Write("FiscalPrinter::GetData", "%ld", static_cast<long>(dataItem));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   if (data == nullptr) return Finish(kIllegal, result, text::kTextBadValue, false);
   if (optArgs != nullptr) *optArgs = 0;
 
@@ -131,7 +131,7 @@ int32_t FiscalPrinter::GetDate(std::string* date, int32_t* result) {
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::GetDate", result);
   Log& log = Log::Instance();
   log.Write("FiscalPrinter::GetDate", "%s", "");
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   if (date == nullptr) return Finish(kIllegal, result, text::kTextBadValue, false);
 
   Messaging& messaging = Messaging::Instance();
@@ -150,7 +150,7 @@ int32_t FiscalPrinter::SetDate(const char* date, int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::SetDate", result);
   Log::Instance().Write("FiscalPrinter::SetDate", "%s", Text(date));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   return Finish(Messaging::Instance().SetDate(Text(date), false, nullptr), result, nullptr, true);
 }
 
@@ -159,8 +159,8 @@ int32_t FiscalPrinter::GetTotalizer(int32_t vatId, int32_t optArgs, std::string*
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::GetTotalizer", result);
   Log& log = Log::Instance();
   log.Write("FiscalPrinter::GetTotalizer", "%ld; %ld", static_cast<long>(vatId), static_cast<long>(optArgs));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!CheckVatID(vatId)) return Finish(-1, result, nullptr, true);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
+  if (!CheckVatID(vatId)) return Finish(kKeepRecordedResult, result, nullptr, true);
   if (data == nullptr) return Finish(kIllegal, result, text::kTextBadValue, false);
 
   // The VAT recapitulation of the last receipt, kept in memory.
@@ -186,8 +186,8 @@ int32_t FiscalPrinter::GetVatEntry(int32_t vatId, int32_t optArgs, int32_t* vatR
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::GetVatEntry", result);
   Log& log = Log::Instance();
   log.Write("FiscalPrinter::GetVatEntry", "%ld; %ld", static_cast<long>(vatId), static_cast<long>(optArgs));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!CheckVatID(vatId)) return Finish(-1, result, nullptr, true);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
+  if (!CheckVatID(vatId)) return Finish(kKeepRecordedResult, result, nullptr, true);
   if (vatRate == nullptr) return Finish(kIllegal, result, text::kTextBadValue, false);
 
   *vatRate = 0;
@@ -211,8 +211,8 @@ int32_t FiscalPrinter::SwitchTraining(const char* tag, bool on, int32_t* result)
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered(tag, result);
   Log::Instance().Write(tag, "%s", "");
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
+  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(kKeepRecordedResult, result, nullptr, true);
 
   Messaging& messaging = Messaging::Instance();
   bool active = false;
@@ -225,7 +225,7 @@ int32_t FiscalPrinter::ResetPrinter(int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::ResetPrinter", result);
   Log::Instance().Write("FiscalPrinter::ResetPrinter", "%s", "");
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
 
   // Back to idle whatever the printer was doing; each step does what it can,
   // and a refusal does not stop the next. A printer that does not answer is

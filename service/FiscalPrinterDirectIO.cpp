@@ -109,7 +109,7 @@ int32_t FiscalPrinter::CheckHealth(int32_t level, int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::CheckHealth", result);
   Log::Instance().Write("FiscalPrinter::CheckHealth", "%d", level);
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
 
   Messaging& messaging = Messaging::Instance();
   int32_t code = kSuccess;
@@ -128,7 +128,7 @@ int32_t FiscalPrinter::DirectIO(int32_t command, int32_t* data, std::string* tex
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::DirectIO", result);
   Log::Instance().Write("FiscalPrinter::DirectIO", "%ld", static_cast<long>(command));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
 
   Messaging& messaging = Messaging::Instance();
   const bool hasData = data != nullptr;

@@ -59,7 +59,7 @@ int32_t FiscalPrinter::PrintContent(const char* fromMarker, const char* toMarker
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintContent", result);
   Log::Instance().Write("FiscalPrinter::PrintContent", "%s; %s", Text(fromMarker), Text(toMarker));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   // The printer prints its whole journal; markers do not narrow it.
   return Finish(Messaging::Instance().PrintJournal(), result, nullptr, true);
 }
@@ -75,7 +75,7 @@ int32_t FiscalPrinter::QueryContent(const char* fileName, const char* fromMarker
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::QueryContent", result);
   Log::Instance().Write("FiscalPrinter::QueryContent", "%s; %s; %s", Text(fileName), Text(fromMarker),
                         Text(toMarker));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   return Finish(Messaging::Instance().DownloadJournal(Text(fileName)), result, nullptr, true);
 }
 

@@ -33,7 +33,7 @@ void FiscalPrinter::ResetForOpen(EventSink* sink) {
   singleCashReceipt_ = true;
   v7Protocol_ = false;
   currentStation_ = kStationReceipt;
-  lineDisplayRows_ = 2;
+  lineDisplayRows_ = kDefaultLineDisplayRows;
   receiptStatus_ = opos::kSueRecPaperOk;
   dateType_ = opos::kDateTypeRtc;
   // Opening again without closing replaces both buffers; the old ones go.

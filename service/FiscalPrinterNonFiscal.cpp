@@ -26,9 +26,9 @@ int32_t FiscalPrinter::BeginNonFiscal(int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::BeginNonFiscal", result);
   Log::Instance().Write("FiscalPrinter::BeginNonFiscal", "%s", "");
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   CheckRecStatus(0, currentStation_);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateMonitor)) return Finish(kKeepRecordedResult, result, nullptr, true);
 
   Messaging& messaging = Messaging::Instance();
   // Its refusal does not matter; a printer that does not answer it gets no document.
@@ -42,7 +42,7 @@ int32_t FiscalPrinter::PrintNormal(int32_t station, const char* data, int32_t* r
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintNormal", result);
   Log::Instance().Write("FiscalPrinter::PrintNormal", "%ld", static_cast<long>(station));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
 
   Messaging& messaging = Messaging::Instance();
   int32_t code = kSuccess;
@@ -61,8 +61,8 @@ int32_t FiscalPrinter::EndNonFiscal(int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::EndNonFiscal", result);
   Log::Instance().Write("FiscalPrinter::EndNonFiscal", "%s", "");
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateNonFiscal)) return Finish(-1, result, nullptr, true);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateNonFiscal)) return Finish(kKeepRecordedResult, result, nullptr, true);
   return Finish(Messaging::Instance().EndNonFiscal(currentStation_), result, nullptr, true);
 }
 
@@ -70,7 +70,7 @@ int32_t FiscalPrinter::BeginInsertion(int32_t timeout, int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::BeginInsertion", result);
   Log::Instance().Write("FiscalPrinter::BeginInsertion", "%ld", static_cast<long>(timeout));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   if (timeout <= 0) return Finish(kIllegal, result, nullptr, true);
 
   // A printer that does not answer the sensor is not asked again and again.
@@ -91,7 +91,7 @@ int32_t FiscalPrinter::EndInsertion(int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::EndInsertion", result);
   Log::Instance().Write("FiscalPrinter::EndInsertion", "%s", "");
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   CheckRecStatus(0, kStationSlip);
   return Finish(slipStatus_ == opos::kSueSlpEmpty ? kSlipEmpty : kSuccess, result, nullptr, true);
 }
@@ -100,7 +100,7 @@ int32_t FiscalPrinter::BeginRemoval(int32_t timeout, int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::BeginRemoval", result);
   Log::Instance().Write("FiscalPrinter::BeginRemoval", "%ld", static_cast<long>(timeout));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   if (timeout <= 0) return Finish(kIllegal, result, nullptr, true);
 
   const int32_t ejected = Messaging::Instance().SetPrinter(kEjectSlip);
@@ -120,7 +120,7 @@ int32_t FiscalPrinter::EndRemoval(int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::EndRemoval", result);
   Log::Instance().Write("FiscalPrinter::EndRemoval", "%s", "");
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   CheckRecStatus(0, kStationSlip);
   return Finish(slipStatus_ == opos::kSueSlpPaperOk ? kSlipForm : kSuccess, result, nullptr, true);
 }

@@ -257,7 +257,7 @@ int32_t FiscalPrinter::SetPropertyString(int32_t index, const char* text) {
 
 int32_t FiscalPrinter::SetDateType(int32_t type) {
   Log::Instance().Write("FiscalPrinter::SetDateType", "%d", type);
-  if (!CheckDevice()) return Finish(-1, nullptr, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, nullptr, nullptr, false);
   if (type != opos::kDateTypeConf && type != opos::kDateTypeRtc) {
     return Finish(kIllegal, nullptr, text::kTextNotSupported, false);
   }
@@ -267,9 +267,9 @@ int32_t FiscalPrinter::SetDateType(int32_t type) {
 
 int32_t FiscalPrinter::SetFiscalReceiptType(int32_t type) {
   Log::Instance().Write("FiscalPrinter::SetFiscalReceiptType", "%d", type);
-  if (!CheckDevice()) return Finish(-1, nullptr, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, nullptr, nullptr, false);
   if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateMonitor)) {
-    return Finish(-1, nullptr, nullptr, true);
+    return Finish(kKeepRecordedResult, nullptr, nullptr, true);
   }
   if (type < opos::kReceiptTypeCashIn || type > opos::kReceiptTypeRefund) {
     return Finish(kIllegal, nullptr, text::kTextNotSupported, false);

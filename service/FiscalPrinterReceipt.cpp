@@ -13,7 +13,7 @@
 namespace kestrel {
 namespace {
 
-bool IsCashReceipt(int32_t type) { return type == opos::kReceiptTypeCashIn || type == kReceiptTypeCashOut; }
+bool IsCashReceipt(int32_t type) { return type == opos::kReceiptTypeCashIn || type == opos::kReceiptTypeCashOut; }
 
 }  // namespace
 
@@ -21,13 +21,13 @@ int32_t FiscalPrinter::BeginFiscalReceipt(bool printHeader, int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::BeginFiscalReceipt", result);
   Log::Instance().Write("FiscalPrinter::BeginFiscalReceipt", "%d", printHeader ? 1 : 0);
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   // A new receipt: what became of the one before is no longer reported.
   ownCancelCode_ = 0;
   totalStepsLeft_ = 0;
   CheckRecStatus(0, kStationReceipt);
   // A receipt never opens over another document, whatever the state checking.
-  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
+  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(kKeepRecordedResult, result, nullptr, true);
 
   Messaging& messaging = Messaging::Instance();
   if (IsCashReceipt(fiscalReceiptType_) && singleCashReceipt_) {
@@ -40,7 +40,7 @@ int32_t FiscalPrinter::BeginFiscalReceipt(bool printHeader, int32_t* result) {
     return Finish(kSuccess, result, nullptr, true);
   }
   if (IsCashReceipt(fiscalReceiptType_) || fiscalReceiptType_ == opos::kReceiptTypeSales ||
-      fiscalReceiptType_ == kReceiptTypeSimpleInvoice) {
+      fiscalReceiptType_ == opos::kReceiptTypeSimpleInvoice) {
     return Finish(SettleOutcome(messaging.StartTicket(displayItemDisabled_, ReceiptId())), result, nullptr, true);
   }
   // Generic, service and refund receipts open no printer document.
@@ -54,17 +54,17 @@ int32_t FiscalPrinter::PrintRecItem(const char* description, int64_t price, int3
   Log::Instance().Write("FiscalPrinter::PrintRecItem", "%s; %lld; %ld; %ld; %lld; %s", Text(description),
                         static_cast<long long>(price), static_cast<long>(quantity), static_cast<long>(vatInfo),
                         static_cast<long long>(unitPrice), Text(unitName));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(-1, result, nullptr, true);
-  if (!CheckCurrencyValue(price)) return Finish(-1, result, nullptr, true);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!CheckCurrencyValue(price)) return Finish(kKeepRecordedResult, result, nullptr, true);
 
   Messaging& messaging = Messaging::Instance();
   int32_t code;
-  if (fiscalReceiptType_ == kReceiptTypeSimpleInvoice) {
+  if (fiscalReceiptType_ == opos::kReceiptTypeSimpleInvoice) {
     // A simple invoice is one amount with its document number.
     code = messaging.Invoice(price, Text(description));
   } else {
-    if (!CheckVatID(vatInfo) || !CheckCurrencyValue(unitPrice)) return Finish(-1, result, nullptr, true);
+    if (!CheckVatID(vatInfo) || !CheckCurrencyValue(unitPrice)) return Finish(kKeepRecordedResult, result, nullptr, true);
     code = messaging.Item(0, Text(description), price, quantity, vatInfo, unitPrice, Text(unitName));
   }
   return Finish(ReceiptCommandResult(code), result, nullptr, true);
@@ -84,10 +84,10 @@ int32_t FiscalPrinter::ItemLineOfKind(const char* tag, int lineKind, const char*
   Log::Instance().Write(tag, "%s; %lld; %ld; %ld; %lld; %s", Text(description), static_cast<long long>(amount),
                         static_cast<long>(quantity), static_cast<long>(vatInfo), static_cast<long long>(unitAmount),
                         Text(unitName));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(-1, result, nullptr, true);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(kKeepRecordedResult, result, nullptr, true);
   if (!CheckVatID(vatInfo) || !CheckCurrencyValue(amount) || !CheckCurrencyValue(unitAmount)) {
-    return Finish(-1, result, nullptr, true);
+    return Finish(kKeepRecordedResult, result, nullptr, true);
   }
   const int32_t code = Messaging::Instance().Item(lineKind, Text(description), amount, quantity, vatInfo, unitAmount,
                                                   Text(unitName));
@@ -110,7 +110,7 @@ int32_t FiscalPrinter::PrintRecMessage(const char* message, int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecMessage", result);
   Log::Instance().Write("FiscalPrinter::PrintRecMessage", "%s", "");
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   const int32_t code = Messaging::Instance().PrintLines(Text(message), false);
   return Finish(ReceiptCommandResult(code), result, nullptr, true);
 }
@@ -119,8 +119,8 @@ int32_t FiscalPrinter::PrintRecSubtotal(int64_t amount, int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecSubtotal", result);
   Log::Instance().Write("FiscalPrinter::PrintRecSubtotal", "%lld", static_cast<long long>(amount));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(-1, result, nullptr, true);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(kKeepRecordedResult, result, nullptr, true);
   const int32_t code = Messaging::Instance().Subtotal(true);
   return Finish(ReceiptCommandResult(code), result, nullptr, true);
 }
@@ -130,12 +130,12 @@ int32_t FiscalPrinter::PrintRecTotal(int64_t total, int64_t payment, const char*
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecTotal", result);
   Log::Instance().Write("FiscalPrinter::PrintRecTotal", "%lld; %lld; %s", static_cast<long long>(total),
                         static_cast<long long>(payment), Text(description));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
 
   Messaging& messaging = Messaging::Instance();
   // Older printers take a simple invoice as one payment document.
   if (messaging.GetMajorVersion() <= 2 && messaging.GetMinorVersion() <= 21 &&
-      fiscalReceiptType_ == kReceiptTypeSimpleInvoice) {
+      fiscalReceiptType_ == opos::kReceiptTypeSimpleInvoice) {
     return Finish(messaging.Invoice(payment, Text(description)), result, nullptr, true);
   }
   int state = messaging.GetFiscalPrinterState(false);
@@ -161,7 +161,7 @@ int32_t FiscalPrinter::PrintRecTotal(int64_t total, int64_t payment, const char*
   std::string paymentType = Text(description);
   if (paymentType.empty()) paymentType = "1";
   if (paymentType.size() != 1) return Finish(kBadItemDescription, result, text::kTextBadValue, false);
-  if (!CheckCurrencyValue(payment)) return Finish(-1, result, nullptr, true);
+  if (!CheckCurrencyValue(payment)) return Finish(kKeepRecordedResult, result, nullptr, true);
 
   int32_t code = SettleOutcome(messaging.Payment(payment, paymentType.c_str(), displayItemDisabled_, lineDisplayRows_));
   if (code == kFiscalTotalsError) {
@@ -190,13 +190,13 @@ int32_t FiscalPrinter::PrintRecCash(int64_t amount, int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecCash", result);
   Log::Instance().Write("FiscalPrinter::PrintRecCash", "%lld", static_cast<long long>(amount));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   // A single cash document needs an idle printer, a cash line an open ticket.
   const int expected = singleCashReceipt_ ? kPrinterStateMonitor : kPrinterStateFiscalReceipt;
-  if (!CheckPrinterState(expected) || !CheckCurrencyValue(amount)) return Finish(-1, result, nullptr, true);
+  if (!CheckPrinterState(expected) || !CheckCurrencyValue(amount)) return Finish(kKeepRecordedResult, result, nullptr, true);
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
   // The receipt type carries the direction; the amount is always positive.
-  if (fiscalReceiptType_ == kReceiptTypeCashOut) amount = -amount;
+  if (fiscalReceiptType_ == opos::kReceiptTypeCashOut) amount = -amount;
   return Finish(SettleOutcome(Messaging::Instance().Cash(amount, singleCashReceipt_)), result, nullptr, true);
 }
 
@@ -204,7 +204,7 @@ int32_t FiscalPrinter::PrintRecVoid(const char* description, int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecVoid", result);
   Log::Instance().Write("FiscalPrinter::PrintRecVoid", "%s", Text(description));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
 
   ownCancelCode_ = 0;
   totalStepsLeft_ = 0;
@@ -231,7 +231,7 @@ int32_t FiscalPrinter::EndFiscalReceipt(bool printHeader, int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::EndFiscalReceipt", result);
   Log::Instance().Write("FiscalPrinter::EndFiscalReceipt", "%d", printHeader ? 1 : 0);
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
 
   // The service cancelled this receipt itself after a failure: ending it
   // is no success, the failure is reported again.
@@ -252,7 +252,7 @@ int32_t FiscalPrinter::EndFiscalReceipt(bool printHeader, int32_t* result) {
       code = PrintTotalSteps();
     }
     if (code == kTimeout) return Finish(code, result, nullptr, true);
-  } else if (fiscalReceiptType_ != opos::kReceiptTypeSales && fiscalReceiptType_ != kReceiptTypeSimpleInvoice) {
+  } else if (fiscalReceiptType_ != opos::kReceiptTypeSales && fiscalReceiptType_ != opos::kReceiptTypeSimpleInvoice) {
     return Finish(kSuccess, result, nullptr, true);
   }
 
@@ -279,8 +279,8 @@ int32_t FiscalPrinter::PrintDuplicateReceipt(int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintDuplicateReceipt", result);
   Log::Instance().Write("FiscalPrinter::PrintDuplicateReceipt", "%s", "");
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
+  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(kKeepRecordedResult, result, nullptr, true);
   // Number 0 asks for a copy of the last receipt.
   return Finish(Messaging::Instance().TicketCopy(0), result, nullptr, true);
 }

@@ -17,10 +17,10 @@ int32_t FiscalPrinter::PrintXReport(int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintXReport", result);
   Log::Instance().Write("FiscalPrinter::PrintXReport", "%s", "");
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   // Reports are printed only between documents, whatever the state checking says.
   CheckRecStatus(0, kStationReceipt);
-  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
+  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(kKeepRecordedResult, result, nullptr, true);
   return Finish(Messaging::Instance().Report(false), result, nullptr, true);
 }
 
@@ -28,9 +28,9 @@ int32_t FiscalPrinter::PrintZReport(int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintZReport", result);
   Log::Instance().Write("FiscalPrinter::PrintZReport", "%s", "");
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   CheckRecStatus(0, kStationReceipt);
-  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
+  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(kKeepRecordedResult, result, nullptr, true);
 
   Messaging& messaging = Messaging::Instance();
   const int32_t code = messaging.Report(true);
@@ -53,9 +53,9 @@ int32_t FiscalPrinter::PrintReport(int32_t reportType, const char* startNum, con
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintReport", result);
   Log::Instance().Write("FiscalPrinter::PrintReport", "%ld; %s; %s", static_cast<long>(reportType), Text(startNum),
                         Text(endNum));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   CheckRecStatus(0, kStationReceipt);
-  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
+  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(kKeepRecordedResult, result, nullptr, true);
 
   Messaging& messaging = Messaging::Instance();
   const int32_t code = reportType == kReportByDate ? messaging.ReportDetailedByDate(Text(startNum), Text(endNum))
@@ -67,9 +67,9 @@ int32_t FiscalPrinter::PrintPeriodicTotalsReport(const char* date1, const char* 
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintPeriodicTotalsReport", result);
   Log::Instance().Write("FiscalPrinter::PrintPeriodicTotalsReport", "%s; %s", Text(date1), Text(date2));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   CheckRecStatus(0, kStationReceipt);
-  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(-1, result, nullptr, true);
+  if (!CheckPrinterState(kPrinterStateMonitor)) return Finish(kKeepRecordedResult, result, nullptr, true);
 
   // Two dates give a summary by date; two texts that are not dates are
   // tried as closure numbers.

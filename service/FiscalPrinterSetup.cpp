@@ -16,7 +16,6 @@ constexpr std::size_t kHeaderLineChars = 40;
 constexpr int32_t kHeaderItemBase = 59;  // header line n is fiscal parameter 59 + n
 constexpr int32_t kVatItemBase = 50;     // VAT number n is fiscal parameter 50 + n
 constexpr std::size_t kVatEntryChars = 2;
-constexpr int kVatValueRefused = 215;    // a rate that is not two digits
 constexpr int kVatTableUndefined = 217;  // no rate given since the service was opened
 // A rate the application has not named: the table sends the printer's own.
 constexpr char kVatNotNamed[] = "--";
@@ -36,8 +35,8 @@ int32_t FiscalPrinter::SetHeaderLine(int32_t lineNumber, const char* text, bool 
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::SetHeaderLine", result);
   Log::Instance().Write("FiscalPrinter::SetHeaderLine", "%ld; %s; %d", static_cast<long>(lineNumber), Text(text),
                         doubleWidth ? 1 : 0);
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!CheckHeaderLineID(lineNumber)) return Finish(-1, result, nullptr, true);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
+  if (!CheckHeaderLineID(lineNumber)) return Finish(kKeepRecordedResult, result, nullptr, true);
 
   std::string line(Text(text));
   line.resize(kHeaderLineChars, ' ');  // cut to 40 characters, or padded to them
@@ -52,12 +51,12 @@ int32_t FiscalPrinter::SetVatValue(int32_t vatId, const char* vatValue, int32_t*
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::SetVatValue", result);
   Log::Instance().Write("FiscalPrinter::SetVatValue", "%ld; %s", static_cast<long>(vatId), Text(vatValue));
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
-  if (!CheckVatID(vatId)) return Finish(-1, result, nullptr, true);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
+  if (!CheckVatID(vatId)) return Finish(kKeepRecordedResult, result, nullptr, true);
 
   // A refused value leaves no table behind: SetVatTable must not send one
   // made of rates nobody named.
-  if (!IsVatRateText(Text(vatValue))) return Finish(kVatValueRefused, result, text::kTextBadValue, false);
+  if (!IsVatRateText(Text(vatValue))) return Finish(kBadItemDescription, result, text::kTextBadValue, false);
   if (!pendingVatTable_) {
     pendingVatTable_.emplace();
     for (int32_t n = 0; n < kNumVatRates; ++n) pendingVatTable_->append(kVatNotNamed);
@@ -70,7 +69,7 @@ int32_t FiscalPrinter::SetVatTable(int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::SetVatTable", result);
   Log::Instance().Write("FiscalPrinter::SetVatTable", "%s", "");
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   if (!pendingVatTable_) return Finish(kVatTableUndefined, result, text::kTextUndefined, false);
 
   // Every rate not named keeps the printer's present value, read before
@@ -121,7 +120,7 @@ int32_t FiscalPrinter::OpenDrawer(int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::OpenDrawer", result);
   Log::Instance().Write("FiscalPrinter::OpenDrawer", "%s", "");
-  if (!CheckDevice()) return Finish(-1, result, nullptr, false);
+  if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   return Finish(Messaging::Instance().OpenDrawer(), result, nullptr, true);
 }
 

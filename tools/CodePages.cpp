@@ -2,22 +2,10 @@
 // natively (profiles, the command-line tool, the virtual printer's paper).
 #include "tools/CodePageTables.h"
 #include "tools/Tools.h"
+#include "tools/Utf8.h"
 
 namespace kestrel {
 namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 // Decodes one character at text[i] and advances i. A malformed sequence
 // yields U+FFFD and is skipped as far as it went well-formed (at least one

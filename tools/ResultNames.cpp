@@ -23,6 +23,7 @@ constexpr ResultName kNames[] = {
     {kFiscalMemoryFull, "OPOS_EFPTR_FISCAL_MEMORY_FULL", "the fiscal memory is full"},
     {kFiscalTotalsError, "OPOS_EFPTR_FISCAL_TOTALS_ERROR", "an amount is still to be paid"},
     {kBadItemAmount, "OPOS_EFPTR_BAD_ITEM_AMOUNT", "an amount is out of range, or the void or discount is not allowed"},
+    {kBadItemDescription, "OPOS_EFPTR_BAD_ITEM_DESCRIPTION", "a payment type or VAT rate that is not in the form the printer takes"},
     {kBadDate, "OPOS_EFPTR_BAD_DATE", "the date or time is not valid"},
     {kDayEndRequired, "OPOS_EFPTR_DAY_END_REQUIRED", "the day must be closed (Z report) first"},
     {kJournalDownloadRequired, "", "the electronic journal must be downloaded"},

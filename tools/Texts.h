@@ -1,7 +1,7 @@
 #pragma once
 // Every Slovak text of the service, as windows-1250 bytes. Texts reach the
 // printer, the log and the application exactly as stored here; nothing in the
-// system carries UTF-8. tests/tools/texts_test.cpp checks each one against
+// system carries UTF-8. tests/tools/Texts_test.cpp checks each one against
 // its UTF-8 form converted with iconv.
 
 namespace kestrel::text {

@@ -10,7 +10,6 @@ namespace kestrel::serve {
 namespace {
 
 constexpr int32_t kAmountDiscount = 1;  // FPTR_AT_AMOUNT_DISCOUNT
-constexpr int32_t kReceiptTypeCashOut = 2;
 constexpr int32_t kPrinterStatePaid = 4;
 // GetData items: the receipt number, the amount left after the last payment
 // (negative: change due) and the number of the last Z report.
@@ -157,7 +156,7 @@ Answer Desk::RunCash(const CashRequest& cash, IdRecord& record) {
     printer.DirectIO(kDirectIOReceiptId, &data, &printerId, &result);
   }
   int32_t code = printer.SetPropertyNumber(opos::pidx::kFiscalReceiptType,
-                                           cash.in ? opos::kReceiptTypeCashIn : kReceiptTypeCashOut);
+                                           cash.in ? opos::kReceiptTypeCashIn : opos::kReceiptTypeCashOut);
   if (code == kSuccess) code = printer.BeginFiscalReceipt(true, &result);
   if (code != kSuccess) return Failed(record, "open", session_.Outcome(code), false);
   if (options_.singleCashReceipt) {

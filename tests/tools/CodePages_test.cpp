@@ -9,6 +9,7 @@
 #include "tools/CodePageTables.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
+#include "tools/Utf8.h"
 
 namespace kestrel::testing {
 namespace {
@@ -16,6 +17,19 @@ namespace {
 char16_t IconvUnit(const std::string& utf16le) {
   return static_cast<char16_t>(static_cast<unsigned char>(utf16le[0]) |
                                (static_cast<unsigned char>(utf16le[1]) << 8));
+}
+
+// The encoder at each length's first and last code point, against iconv.
+TEST(Utf8Encoder, EveryLengthMatchesIconv) {
+  for (char32_t cp : {0x00u, 0x7Fu, 0x80u, 0x7FFu, 0x800u, 0xFFFDu, 0xFFFFu, 0x10000u, 0x10FFFFu}) {
+    std::string ours;
+    AppendUtf8(ours, cp);
+    std::string utf32le;
+    for (int shift = 0; shift < 32; shift += 8) utf32le += static_cast<char>((cp >> shift) & 0xFF);
+    std::string expected;
+    ASSERT_TRUE(IconvConvert("UTF-32LE", "UTF-8", utf32le, expected)) << std::hex << cp;
+    EXPECT_EQ(ours, expected) << std::hex << cp;
+  }
 }
 
 TEST(CodePageTables, Cp1250MatchesIconv) {
