@@ -9,7 +9,7 @@ namespace kestrel::bench {
 
 class BenchProfile {
  public:
-  BenchProfile();  // makes the directory and points KESTREL_REGISTRY at it
+  BenchProfile();   // makes the directory and points KESTREL_REGISTRY at it
   ~BenchProfile();  // removes the directory
   BenchProfile(const BenchProfile&) = delete;
   BenchProfile& operator=(const BenchProfile&) = delete;

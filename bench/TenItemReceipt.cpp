@@ -34,8 +34,8 @@ int Checkout::SellTenItems(std::string* step) {
   int32_t r = -1;
   printer_.BeginFiscalReceipt(true, &r);
   if (r != 0) return failed("BeginFiscalReceipt", r);
-  static const char* const kItems[] = {"Chlieb", "Mlieko", "Maslo", "Syr", "Jablka",
-                                       "Cukor", "Kava", "Caj", "Ryza", "Voda"};
+  static const char* const kItems[] = {"Chlieb", "Mlieko", "Maslo", "Syr",  "Jablka",
+                                       "Cukor",  "Kava",   "Caj",   "Ryza", "Voda"};
   std::int64_t total = 0;
   for (int i = 0; i < 10; ++i) {
     const std::int64_t price = 10000 + 2500 * i;  // 1.00, 1.25, ... EUR

@@ -88,8 +88,8 @@ int main(int argc, char** argv) {
   const double mb = static_cast<double>(megabytes);
   std::printf("Journal check code over %zu MB of text journal (best of 3, file in the page cache)\n", megabytes);
   std::printf("  plain read:  %8.1f MB/s\n", mb / plain);
-  std::printf("  check code:  %8.1f MB/s  (%.2f of the plain read)  code %02X%02X%02X%02X\n", mb / check,
-              plain / check, code[0], code[1], code[2], code[3]);
+  std::printf("  check code:  %8.1f MB/s  (%.2f of the plain read)  code %02X%02X%02X%02X\n", mb / check, plain / check,
+              code[0], code[1], code[2], code[3]);
   const long peakSmall = PeakKiBOfCheckCode(small);
   const long peakBig = PeakKiBOfCheckCode(big);
   std::printf("  peak memory: %ld KiB for 1 MB, %ld KiB for %zu MB\n", peakSmall, peakBig, megabytes);

@@ -189,8 +189,8 @@ int main(int argc, char** argv) {
     }
     const double measured = std::chrono::duration<double, std::milli>(end - start).count();
     toFloor.push_back(measured / tally.floorMs);
-    std::printf("%-6d %9zu %9zu %9.0fms %9.0fms %9.0fms %8.3f %8.2f\n", round, tally.exchanges, tally.bytes,
-                measured, tally.floorMs, tally.wireMs, measured / tally.floorMs, measured / tally.wireMs);
+    std::printf("%-6d %9zu %9zu %9.0fms %9.0fms %9.0fms %8.3f %8.2f\n", round, tally.exchanges, tally.bytes, measured,
+                tally.floorMs, tally.wireMs, measured / tally.floorMs, measured / tally.wireMs);
     std::printf("  per exchange: %.1f ms measured, %.1f ms floor, %.1f ms on the wire (%zu bytes)\n",
                 measured / static_cast<double>(tally.exchanges), tally.floorMs / static_cast<double>(tally.exchanges),
                 tally.wireMs / static_cast<double>(tally.exchanges), tally.bytes / tally.exchanges);

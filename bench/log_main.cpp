@@ -12,8 +12,8 @@
 #include <string>
 
 #include "bench/BenchProfile.h"
-#include "log/Log.h"
 #include "config/Settings.h"
+#include "log/Log.h"
 #include "tools/Tools.h"
 
 namespace {
@@ -66,7 +66,13 @@ int main(int argc, char** argv) {
   const double plain = Seconds(start);
 
   // A typical request frame as the serial layer logs it in debug mode.
-  std::string packet = "\x02P031001\x1c" "Chlieb                                  \x1c" "1,00\x1c" "1\x1c" "1\x03" "ABCD";
+  std::string packet =
+      "\x02P031001\x1c"
+      "Chlieb                                  \x1c"
+      "1,00\x1c"
+      "1\x1c"
+      "1\x03"
+      "ABCD";
   const int packets = lines / 10;
   start = Clock::now();
   for (int i = 0; i < packets; ++i) log.WriteData("RS232::SendPacket", "Packet sent", packet.data(), packet.size());
@@ -74,8 +80,8 @@ int main(int argc, char** argv) {
 
   std::printf("Daily log (debug on, one file per day, open/append/close per line)\n");
   std::printf("  ordinary lines: %9.0f lines/s (%d lines, %.2f s)\n", lines / plain, lines, plain);
-  std::printf("  logged packets: %9.0f packets/s (%zu bytes each, %d packets, %.2f s)\n", packets / data,
-              packet.size(), packets, data);
+  std::printf("  logged packets: %9.0f packets/s (%zu bytes each, %d packets, %.2f s)\n", packets / data, packet.size(),
+              packets, data);
 
   // Removal with 400 files: the older than 60 days go, the rest stay.
   const std::string dir = profile.DataDir();
@@ -89,8 +95,9 @@ int main(int argc, char** argv) {
   start = Clock::now();
   log.RemoveOldLogs();  // nothing left to remove: the scan alone
   const double scan = Seconds(start);
-  std::printf("  old-log removal: %.2f ms for %zu files in the directory (%zu removed); a scan with nothing to "
-              "remove: %.2f ms\n",
-              removal * 1000, before, before - after, scan * 1000);
+  std::printf(
+      "  old-log removal: %.2f ms for %zu files in the directory (%zu removed); a scan with nothing to "
+      "remove: %.2f ms\n",
+      removal * 1000, before, before - after, scan * 1000);
   return 0;
 }

@@ -110,15 +110,15 @@ int main(int argc, char** argv) {
   printer.Stop();
 
   std::printf("Ten-item receipt at %d baud, think time 0, log %s, %d receipts\n", g_baud, log.c_str(), receipts);
-  std::printf("%-8s %10s %10s %10s %9s %8s %10s %10s\n", "receipt", "exchanges", "bytes", "measured", "floor",
-              "wire", "/floor", "/wire");
+  std::printf("%-8s %10s %10s %10s %9s %8s %10s %10s\n", "receipt", "exchanges", "bytes", "measured", "floor", "wire",
+              "/floor", "/wire");
   std::vector<double> toFloor, toWire;
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const Run& r = runs[i];
     toFloor.push_back(r.measuredMs / r.floorMs);
     toWire.push_back(r.measuredMs / r.wireMs);
-    std::printf("%-8zu %10zu %10zu %8.1fms %7.0fms %6.1fms %10.3f %10.2f\n", i + 1, r.exchanges, r.bytes,
-                r.measuredMs, r.floorMs, r.wireMs, toFloor.back(), toWire.back());
+    std::printf("%-8zu %10zu %10zu %8.1fms %7.0fms %6.1fms %10.3f %10.2f\n", i + 1, r.exchanges, r.bytes, r.measuredMs,
+                r.floorMs, r.wireMs, toFloor.back(), toWire.back());
   }
   std::printf("median ratio to the floor: %.3f (target 1.10 or less)\n", Median(toFloor));
   std::printf("median ratio to the wire time: %.2f\n", Median(toWire));

@@ -42,8 +42,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kBaud = 115200;
 constexpr double kPollMs = 20.0;
-const char* const kItems[10] = {"Chlieb", "Mlieko", "Maslo", "Syr", "Vajcia", "Jablka", "Kava", "Caj", "Cukor",
-                                "Muka"};
+const char* const kItems[10] = {"Chlieb", "Mlieko", "Maslo", "Syr", "Vajcia", "Jablka", "Kava", "Caj", "Cukor", "Muka"};
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -87,8 +86,8 @@ int DirectReceipt(FiscalPrinter& printer, const std::string& printerId) {
 std::string ReceiptBody(const std::string& id) {
   std::string items;
   for (const char* item : kItems) {
-    items += std::string(items.empty() ? "" : ",") + R"({"text":")" + item +
-             R"(","quantity":1,"unitPrice":1.23,"vat":1})";
+    items +=
+        std::string(items.empty() ? "" : ",") + R"({"text":")" + item + R"(","quantity":1,"unitPrice":1.23,"vat":1})";
   }
   return R"({"id":")" + id + R"(","items":[)" + items + R"(],"payments":[{"amount":20,"type":"cash"}]})";
 }
@@ -201,8 +200,8 @@ int main(int argc, char** argv) {
   std::printf("  line floor                 %8.1f ms\n", floorMs);
   std::printf("  server overhead            %8.1f ms = %.2f %% of the floor (target under 2 %%)\n", overhead,
               100.0 * overhead / floorMs);
-  std::printf("  parts: body read and checked %.3f ms; one durable id record write %.3f ms (3 per receipt)\n",
-              parseMs, writeMs);
+  std::printf("  parts: body read and checked %.3f ms; one durable id record write %.3f ms (3 per receipt)\n", parseMs,
+              writeMs);
 
   // 2. Many clients at once, two per id, on a printer that answers at once.
   printer.Inject("clear");

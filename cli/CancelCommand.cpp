@@ -10,8 +10,7 @@ namespace kestrel::cli {
 int RunCancel(const Target& target, bool nonFiscal, std::ostream& out, std::ostream& err) {
   Session session(err);
   if (!session.Start(target.deviceClass)) return 1;
-  const CancelOutcome outcome =
-      nonFiscal ? EndLeftNonFiscal(session.Printer()) : CancelOpenWork(session.Printer());
+  const CancelOutcome outcome = nonFiscal ? EndLeftNonFiscal(session.Printer()) : CancelOpenWork(session.Printer());
   if (outcome.what == OpenWork::kFailed) {
     err << "kestrel: " << outcome.message << std::endl;
     return 1;

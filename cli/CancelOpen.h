@@ -8,11 +8,11 @@ namespace kestrel::cli {
 enum class OpenWork { kNothing, kReceiptVoided, kReceiptClosed, kNonFiscalEnded, kFailed };
 struct CancelOutcome {
   OpenWork what = OpenWork::kNothing;
-  int32_t resultCode = 0;   // ResultCode after the last call (0: done)
-  int32_t extended = 0;     // ResultCodeExtended
-  std::string errorText;    // ErrorString, UTF-8
-  std::string message;      // one line saying what was found and done
-  int32_t printerState = 0; // the PrinterState found before anything was done (0: not asked)
+  int32_t resultCode = 0;    // ResultCode after the last call (0: done)
+  int32_t extended = 0;      // ResultCodeExtended
+  std::string errorText;     // ErrorString, UTF-8
+  std::string message;       // one line saying what was found and done
+  int32_t printerState = 0;  // the PrinterState found before anything was done (0: not asked)
 };
 // Ends whatever is open on an enabled device: voids an unpaid fiscal receipt, closes one paid in full,
 // ends a non-fiscal or slip document. Nothing open: kNothing, resultCode 0.

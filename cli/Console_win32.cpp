@@ -46,5 +46,4 @@ void PrepareConsole() {
   }
 }
 
-
 }  // namespace kestrel::cli

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "cli/FileNames.h"
-#include "journal/Journal.h"
 #include "config/Settings.h"
+#include "journal/Journal.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 

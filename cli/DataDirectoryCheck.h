@@ -14,8 +14,8 @@ namespace kestrel::cli {
 // up by a test.
 struct DataDirectoryFacts {
   bool named = false;
-  std::string path;              // the value as the service uses it (windows-1250 bytes)
-  std::size_t maxChars = 0;      // the longest value that leaves room for every file name
+  std::string path;          // the value as the service uses it (windows-1250 bytes)
+  std::size_t maxChars = 0;  // the longest value that leaves room for every file name
   bool exists = false;
   bool isDirectory = false;
   std::string missingLevel;      // the highest level that does not exist (when !exists)

@@ -31,7 +31,8 @@ std::string ProfilePort(const std::string& port) {
 
 std::string Rates(const std::vector<unsigned long>& tried) {
   std::string text;
-  for (unsigned long rate : tried.empty() ? ProbeRates() : tried) text += (text.empty() ? "" : ", ") + std::to_string(rate);
+  for (unsigned long rate : tried.empty() ? ProbeRates() : tried)
+    text += (text.empty() ? "" : ", ") + std::to_string(rate);
   return text;
 }
 
@@ -114,8 +115,8 @@ int RunDetect(const DetectOptions& options, std::ostream& out, std::ostream& err
       err << "kestrel: cannot write the profile " << options.writeProfile << std::endl;
       return 1;
     }
-    out << "Profile for " << first->port << " at " << first->rate << " baud written to " << options.writeProfile
-        << "." << std::endl;
+    out << "Profile for " << first->port << " at " << first->rate << " baud written to " << options.writeProfile << "."
+        << std::endl;
   }
   return 0;
 }

@@ -49,8 +49,7 @@ void JournalProgress::TransferStarted(bool) {
 
 void JournalProgress::Show(const TransferProgress& progress) {
   const auto now = Now();
-  const long seconds =
-      static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(now - started_).count());
+  const long seconds = static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(now - started_).count());
   std::string line = Line(progress, seconds);
   const std::size_t width = line.size();
   // Blanks over what a longer line before left behind.

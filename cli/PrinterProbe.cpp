@@ -18,8 +18,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int kPollMs = 10;
 // More than any reply of the questions asked; noise beyond it is dropped.
 constexpr std::size_t kMaxHeld = 16384;
-constexpr int kFirmwareField = 0;  // S08: operating data, field 0
-constexpr int kPrinterIdItem = 15; // S03: fiscal data item 15
+constexpr int kFirmwareField = 0;   // S08: operating data, field 0
+constexpr int kPrinterIdItem = 15;  // S03: fiscal data item 15
 constexpr int kReplyBadSequence = 31;
 
 // The driver's line: 8N1, DTR raised, RTS low, no flow control.

@@ -172,8 +172,7 @@ int RunSale(const SaleOptions& options, std::ostream& out, std::ostream& err) {
   // is still open: after the close the service could only offer the number
   // its counter file holds, which may be stale.
   std::string number;
-  if (printer.GetData(kDataReceiptNumber, &optArgs, &number, &result) != kSuccess || number.empty() ||
-      number == "0") {
+  if (printer.GetData(kDataReceiptNumber, &optArgs, &number, &result) != kSuccess || number.empty() || number == "0") {
     number.clear();
   }
   if (session.Failed(printer.EndFiscalReceipt(false, &result), "closing the receipt")) return Abandon(session, err);

@@ -59,7 +59,10 @@ bool Session::Start(const std::string& deviceClass) {
       err_ << "kestrel: the Port value " << port << " is too long: it holds at most " << kMaxPortCharacters
            << " characters" << std::endl;
     } else if (cause.fault == PortFault::kNoPortName || port.empty()) {
-      err_ << "kestrel: the profile " << ProfilePath() << " names no Port for device class "" << deviceClass << """
+      err_ << "kestrel: the profile " << ProfilePath()
+           << " names no Port for device class "
+              " << deviceClass << "
+              ""
            << std::endl;
     } else if (cause.fault == PortFault::kNone) {
       err_ << "kestrel: cannot open the printer's port " << port << " [" << LastResult() << "]" << std::endl;
@@ -113,8 +116,7 @@ bool Session::Failed(int32_t code, const std::string& what) {
   if (code == kSuccess) return false;
   err_ << "kestrel: " << what << " failed: " << LastResult() << std::endl;
   // A wrong state most often means a document that something else left open.
-  if (Number(opos::pidx::kResultCode) == kExtended &&
-      Number(opos::pidx::kResultCodeExtended) == kWrongState) {
+  if (Number(opos::pidx::kResultCode) == kExtended && Number(opos::pidx::kResultCodeExtended) == kWrongState) {
     const std::string open = DescribeOpenWork(printer_);
     if (!open.empty()) err_ << "kestrel: " << open << std::endl;
   }

@@ -34,9 +34,7 @@ bool AllDigits(const std::string& text) {
   return true;
 }
 
-int Number(const std::string& text, std::size_t at, std::size_t length) {
-  return std::stoi(text.substr(at, length));
-}
+int Number(const std::string& text, std::size_t at, std::size_t length) { return std::stoi(text.substr(at, length)); }
 
 bool LeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
@@ -91,8 +89,7 @@ bool NormaliseDate(const std::string& text, std::string& date) {
   const int year = Number(full, 4, 4);
   const int hour = Number(full, 8, 2);
   const int minute = Number(full, 10, 2);
-  if (month < 1 || month > 12 || year < 1970 || day < 1 || day > DaysInMonth(month, year) || hour > 23 ||
-      minute > 59) {
+  if (month < 1 || month > 12 || year < 1970 || day < 1 || day > DaysInMonth(month, year) || hour > 23 || minute > 59) {
     return false;
   }
   date = full;
@@ -100,11 +97,10 @@ bool NormaliseDate(const std::string& text, std::string& date) {
 }
 
 int RunXReport(const Target& target, std::ostream& out, std::ostream& err) {
-  return Simple(target, out, err, "the X report", "X report printed.",
-                [](FiscalPrinter& printer) {
-                  int32_t result = 0;
-                  return printer.PrintXReport(&result);
-                });
+  return Simple(target, out, err, "the X report", "X report printed.", [](FiscalPrinter& printer) {
+    int32_t result = 0;
+    return printer.PrintXReport(&result);
+  });
 }
 
 int RunZReport(const Target& target, std::ostream& out, std::ostream& err) {
@@ -129,8 +125,8 @@ int RunZReport(const Target& target, std::ostream& out, std::ostream& err) {
   });
 }
 
-int RunReport(const Target& target, const std::string& from, const std::string& to, bool summary,
-              std::ostream& out, std::ostream& err) {
+int RunReport(const Target& target, const std::string& from, const std::string& to, bool summary, std::ostream& out,
+              std::ostream& err) {
   int32_t fromKind = 0;
   int32_t toKind = 0;
   std::string first;
@@ -236,8 +232,7 @@ bool ParseVatAssignment(const std::string& text, int32_t& vatId, std::string& va
   return true;
 }
 
-int RunVatSet(const Target& target, const std::vector<std::string>& assignments, std::ostream& out,
-              std::ostream& err) {
+int RunVatSet(const Target& target, const std::vector<std::string>& assignments, std::ostream& out, std::ostream& err) {
   std::vector<std::string> named(FiscalPrinter::kNumVatRates + 1);  // by VAT number; empty: keep
   for (const std::string& text : assignments) {
     int32_t id = 0;

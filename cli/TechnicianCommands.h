@@ -24,8 +24,8 @@ int RunZReport(const Target& target, std::ostream& out, std::ostream& err);
 
 // A report between two dates (DDMMYYYY or DDMMYYYYHHMM) or two closure
 // numbers (1..999999): the detailed report, or with summary the totals.
-int RunReport(const Target& target, const std::string& from, const std::string& to, bool summary,
-              std::ostream& out, std::ostream& err);
+int RunReport(const Target& target, const std::string& from, const std::string& to, bool summary, std::ostream& out,
+              std::ostream& err);
 
 // "DDMMYYYYHHMM" as the printer takes dates; false when the text is not a
 // real date and time of that form, or "DDMMYYYY" (completed with 0000).
@@ -41,8 +41,7 @@ int RunVatShow(const Target& target, std::ostream& out, std::ostream& err);
 // Each assignment is "N=RATE": VAT number 1..8, rate 0..99 whole percent.
 // The printer takes the table only whole: rates not named are read first and
 // sent back unchanged.
-int RunVatSet(const Target& target, const std::vector<std::string>& assignments, std::ostream& out,
-              std::ostream& err);
+int RunVatSet(const Target& target, const std::vector<std::string>& assignments, std::ostream& out, std::ostream& err);
 bool ParseVatAssignment(const std::string& text, int32_t& vatId, std::string& value);
 
 int RunTraining(const Target& target, bool on, std::ostream& out, std::ostream& err);

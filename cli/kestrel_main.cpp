@@ -13,15 +13,15 @@
 
 #include "cli/CallTable.h"
 #include "cli/CancelCommand.h"
+#include "cli/Console.h"
 #include "cli/DetectCommand.h"
 #include "cli/Interrupt.h"
-#include "cli/Console.h"
 #include "cli/Profile.h"
 #include "cli/SaleCommand.h"
 #include "cli/ScriptRunner.h"
 #include "cli/StatusCommand.h"
-#include "cli/TerminalInput.h"
 #include "cli/TechnicianCommands.h"
+#include "cli/TerminalInput.h"
 #include "cli/serve/ServeApp.h"
 #include "cli/serve/ServeCli.h"
 
@@ -182,8 +182,8 @@ int main(int argc, char** argv) {
   training->add_option("MODE", trainingSwitch, "on or off")->required()->check(CLI::IsMember({"on", "off"}));
 
   bool cancelNonFiscal = false;
-  CLI::App* cancel = withDeviceClass(app.add_subcommand(
-      "cancel", "End what is left open at the printer: void an unpaid receipt, close a paid one"));
+  CLI::App* cancel = withDeviceClass(
+      app.add_subcommand("cancel", "End what is left open at the printer: void an unpaid receipt, close a paid one"));
   cancel->add_flag("--non-fiscal", cancelNonFiscal,
                    "End a non-fiscal document an earlier kestrel left open (the printer cannot tell)");
   cancel->footer(

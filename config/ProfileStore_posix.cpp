@@ -79,8 +79,8 @@ void ReportProblems(const std::string& path, const RegFile& file) {
     RemarkOnProfile(kTag, path + " line " + std::to_string(problem.line) + " skipped: " + problem.reason);
   }
   if (file.ProblemCount() > file.Problems().size()) {
-    RemarkOnProfile(kTag, path + ": " + std::to_string(file.ProblemCount() - file.Problems().size()) +
-                              " more lines skipped");
+    RemarkOnProfile(kTag,
+                    path + ": " + std::to_string(file.ProblemCount() - file.Problems().size()) + " more lines skipped");
   }
 }
 

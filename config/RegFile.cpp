@@ -134,8 +134,8 @@ std::string ExpandRoot(const std::string& lowerRoot) {
 }
 
 bool IsKnownRoot(const std::string& normalizedPath) {
-  static const char* const kRoots[] = {"hkey_local_machine", "hkey_current_user", "hkey_classes_root",
-                                       "hkey_users", "hkey_current_config"};
+  static const char* const kRoots[] = {"hkey_local_machine", "hkey_current_user", "hkey_classes_root", "hkey_users",
+                                       "hkey_current_config"};
   std::string root = normalizedPath.substr(0, normalizedPath.find('\\'));
   for (const char* known : kRoots) {
     if (root == known) return true;
@@ -235,8 +235,8 @@ class RegFileParser {
     auto& keys = file_.keys_;
     for (auto it = keys.lower_bound(path); it != keys.end();) {
       const std::string& name = it->first;
-      bool inTree = name == path || (name.size() > path.size() && name.compare(0, path.size(), path) == 0 &&
-                                     name[path.size()] == '\\');
+      bool inTree = name == path ||
+                    (name.size() > path.size() && name.compare(0, path.size(), path) == 0 && name[path.size()] == '\\');
       if (name.compare(0, path.size(), path) != 0) break;
       it = inTree ? keys.erase(it) : std::next(it);
     }

@@ -20,8 +20,8 @@ std::array<std::uint8_t, 4> StreamCheckCode(const std::string& bytes) {
   for (char c : read) x = static_cast<std::uint8_t>(x ^ static_cast<std::uint8_t>(c));
   auto hi = static_cast<std::uint8_t>(crc >> 8);
   auto lo = static_cast<std::uint8_t>(crc & 0xFF);
-  return {static_cast<std::uint8_t>(hi + x), static_cast<std::uint8_t>(hi ^ x),
-          static_cast<std::uint8_t>(lo + x), static_cast<std::uint8_t>(lo ^ x)};
+  return {static_cast<std::uint8_t>(hi + x), static_cast<std::uint8_t>(hi ^ x), static_cast<std::uint8_t>(lo + x),
+          static_cast<std::uint8_t>(lo ^ x)};
 }
 
 std::string JournalCheckCode(const std::string& textBytes, const std::string& binaryBytes) {

@@ -157,8 +157,8 @@ Transmission Device::Exchange(const std::string& frame) {
         // Paper near its end stops nothing: the printer carries the command
         // out and answers 51 only so that the host asks for its status. Any
         // other status means the command was not done.
-        out.record = fault.a == kStatusPaperNearEnd ? printer_.ExchangeWithWarning(frame, 51)
-                                                    : printer_.AnswerOnly(request, 51);
+        out.record =
+            fault.a == kStatusPaperNearEnd ? printer_.ExchangeWithWarning(frame, 51) : printer_.AnswerOnly(request, 51);
         printer_.OverrideStatus(fault.a, 1);
         note = "error";
         break;
@@ -279,10 +279,14 @@ std::string Device::Command(const std::string& line) {
     return "ok";
   }
   if (name == "paper") {
-    if (arg == "ok") printer_.SetPaper(PaperState::kOk);
-    else if (arg == "near") printer_.SetPaper(PaperState::kNearEnd);
-    else if (arg == "out") printer_.SetPaper(PaperState::kOut);
-    else return "error: paper ok|near|out";
+    if (arg == "ok")
+      printer_.SetPaper(PaperState::kOk);
+    else if (arg == "near")
+      printer_.SetPaper(PaperState::kNearEnd);
+    else if (arg == "out")
+      printer_.SetPaper(PaperState::kOut);
+    else
+      return "error: paper ok|near|out";
     return "ok";
   }
   if (name == "slip" && onOff(arg, flag)) {
@@ -298,9 +302,12 @@ std::string Device::Command(const std::string& line) {
     return "ok";
   }
   if (name == "confirm" && onOff(arg2, flag)) {
-    if (arg == "mem") printer_.SetMemoryNearFullConfirmation(flag);
-    else if (arg == "service") printer_.SetServiceConfirmation(flag);
-    else return "error: confirm mem|service on|off";
+    if (arg == "mem")
+      printer_.SetMemoryNearFullConfirmation(flag);
+    else if (arg == "service")
+      printer_.SetServiceConfirmation(flag);
+    else
+      return "error: confirm mem|service on|off";
     return "ok";
   }
   if (name == "journal" && (arg == "free" || arg == "keep")) {

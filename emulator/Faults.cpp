@@ -15,9 +15,7 @@ bool ParseInt(const std::string& text, int& out) {
   return true;
 }
 
-bool IsCommandCode(const std::string& text) {
-  return text.size() == 3 && text[0] >= 'A' && text[0] <= 'Z';
-}
+bool IsCommandCode(const std::string& text) { return text.size() == 3 && text[0] >= 'A' && text[0] <= 'Z'; }
 
 void UseOne(std::vector<Fault>& faults, std::size_t index) {
   if (faults[index].remaining > 0 && --faults[index].remaining == 0) {

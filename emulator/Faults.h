@@ -34,8 +34,20 @@
 namespace kestrel::emulator {
 
 enum class FaultKind {
-  kNoReply, kGarbage, kBadCrc, kLowerCrc, kNoise, kExtra, kSplit, kLong, kBusy, kSequence, kReply, kError,
-  kGarble, kLate
+  kNoReply,
+  kGarbage,
+  kBadCrc,
+  kLowerCrc,
+  kNoise,
+  kExtra,
+  kSplit,
+  kLong,
+  kBusy,
+  kSequence,
+  kReply,
+  kError,
+  kGarble,
+  kLate
 };
 
 struct Fault {

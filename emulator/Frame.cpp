@@ -16,8 +16,7 @@ int HexValue(char c) {
   return -1;
 }
 
-std::string Build(const std::string& code, char sequence, int number,
-                  const std::vector<std::string>& fields) {
+std::string Build(const std::string& code, char sequence, int number, const std::vector<std::string>& fields) {
   std::string frame(1, kStx);
   frame += code.substr(0, 3);
   frame += sequence;
@@ -96,8 +95,7 @@ bool ParseReply(const std::string& frame, Reply& out) {
   return true;
 }
 
-std::string BuildReply(const std::string& code, char sequence, int replyCode,
-                       const std::vector<std::string>& fields) {
+std::string BuildReply(const std::string& code, char sequence, int replyCode, const std::vector<std::string>& fields) {
   // A text the printer stored from a request (a header line, say) may hold a
   // byte that would cut the reply's frame; it goes out as a blank.
   const auto blanked = [](std::string text) {
@@ -112,8 +110,7 @@ std::string BuildReply(const std::string& code, char sequence, int replyCode,
   return Build(blanked(code), sequence, replyCode, safe);
 }
 
-std::string BuildRequest(const std::string& code, char sequence, int type,
-                         const std::vector<std::string>& fields) {
+std::string BuildRequest(const std::string& code, char sequence, int type, const std::vector<std::string>& fields) {
   return Build(code, sequence, type, fields);
 }
 

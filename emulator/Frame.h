@@ -27,12 +27,10 @@ enum class ParseError { kNone, kTooShort, kBadCrc, kBadHeader };
 ParseError ParseRequest(const std::string& frame, Request& out);
 
 // Builds a reply frame with upper-case CRC digits.
-std::string BuildReply(const std::string& code, char sequence, int replyCode,
-                       const std::vector<std::string>& fields);
+std::string BuildReply(const std::string& code, char sequence, int replyCode, const std::vector<std::string>& fields);
 
 // Builds a request frame; the tests and tools use it to talk to the printer.
-std::string BuildRequest(const std::string& code, char sequence, int type,
-                         const std::vector<std::string>& fields);
+std::string BuildRequest(const std::string& code, char sequence, int type, const std::vector<std::string>& fields);
 
 // The four CRC characters over the given bytes.
 std::string FrameCrc(const std::string& bytes);
@@ -57,7 +55,11 @@ class FrameAssembler {
   // Takes the next complete frame; false when none is complete.
   bool Next(std::string& frame);
   std::size_t Pending() const { return current_.size(); }
-  void Clear() { current_.clear(); inFrame_ = false; frames_.clear(); }
+  void Clear() {
+    current_.clear();
+    inFrame_ = false;
+    frames_.clear();
+  }
 
  private:
   std::string current_;

@@ -67,8 +67,8 @@ namespace {
 std::string Format(Cents cents, char point) {
   char text[40];
   Cents magnitude = cents < 0 ? -cents : cents;
-  std::snprintf(text, sizeof text, "%s%lld%c%02lld", cents < 0 ? "-" : "",
-                static_cast<long long>(magnitude / 100), point, static_cast<long long>(magnitude % 100));
+  std::snprintf(text, sizeof text, "%s%lld%c%02lld", cents < 0 ? "-" : "", static_cast<long long>(magnitude / 100),
+                point, static_cast<long long>(magnitude % 100));
   return text;
 }
 }  // namespace
@@ -79,8 +79,8 @@ std::string FormatCentsDot(Cents cents) { return Format(cents, '.'); }
 std::string FormatQuantity(Units quantity) {
   char text[40];
   Units magnitude = quantity < 0 ? -quantity : quantity;
-  std::snprintf(text, sizeof text, "%s%lld.%03lld", quantity < 0 ? "-" : "",
-                static_cast<long long>(magnitude / 10000), static_cast<long long>((magnitude % 10000) / 10));
+  std::snprintf(text, sizeof text, "%s%lld.%03lld", quantity < 0 ? "-" : "", static_cast<long long>(magnitude / 10000),
+                static_cast<long long>((magnitude % 10000) / 10));
   return text;
 }
 

@@ -345,9 +345,15 @@ void Printer::PrintTwoColumns(const std::string& left, const std::string& right)
 std::string Printer::HeaderLine(int item) const {
   auto it = parameters_.find(item);
   if (it != parameters_.end()) return it->second;
-  static const char* const kDefaults[] = {
-      "VIRTUÁLNA PREDAJŇA s.r.o.", "Hlavná 1", "811 01 Bratislava", "IČO: 12345678",
-      "DIČ: 2020123456", "IČ DPH: SK2020123456", "Prevádzka: Predajňa 1", "", ""};
+  static const char* const kDefaults[] = {"VIRTUÁLNA PREDAJŇA s.r.o.",
+                                          "Hlavná 1",
+                                          "811 01 Bratislava",
+                                          "IČO: 12345678",
+                                          "DIČ: 2020123456",
+                                          "IČ DPH: SK2020123456",
+                                          "Prevádzka: Predajňa 1",
+                                          "",
+                                          ""};
   if (item >= 1 && item <= 9) return Utf8ToCp1250(kDefaults[item - 1]);
   return std::string();
 }

@@ -85,14 +85,22 @@ Printer::Result Printer::FiscalData(const Fields& f) {
     return {0, {rate}};
   }
   switch (item) {
-    case 13: return {0, {Stamp(fiscalisedAt_)}};
-    case 15: return {0, {"88812345678901234"}};
-    case 16: return {0, {"VIRTUAL " + options_.firmware}};
-    case 63: return {0, {std::to_string(documentsToday_), FormatCents(dailyTotal_)}};
-    case 64: return {0, {std::to_string(closureNumber_), closures_.empty() ? "0" : Stamp(closures_.back().time)}};
-    case 65: return {0, {std::to_string(journal_.Size()), std::to_string(journal_.Position())}};
-    case 73: return {0, {slipStation_ ? "6" : "7"}};
-    default: break;
+    case 13:
+      return {0, {Stamp(fiscalisedAt_)}};
+    case 15:
+      return {0, {"88812345678901234"}};
+    case 16:
+      return {0, {"VIRTUAL " + options_.firmware}};
+    case 63:
+      return {0, {std::to_string(documentsToday_), FormatCents(dailyTotal_)}};
+    case 64:
+      return {0, {std::to_string(closureNumber_), closures_.empty() ? "0" : Stamp(closures_.back().time)}};
+    case 65:
+      return {0, {std::to_string(journal_.Size()), std::to_string(journal_.Position())}};
+    case 73:
+      return {0, {slipStation_ ? "6" : "7"}};
+    default:
+      break;
   }
   auto it = parameters_.find(item);
   if (it == parameters_.end()) return {44, {}};
@@ -108,9 +116,8 @@ Printer::Result Printer::FiscalData(const Fields& f) {
 
 Printer::Result Printer::OperatingData() {
   return {0,
-          {options_.firmware, std::to_string(closureNumber_),
-           closures_.empty() ? "0" : Stamp(closures_.back().time), "VP0000001",
-           std::to_string(2000 - static_cast<int>(closures_.size())), std::to_string(journal_.Size()),
+          {options_.firmware, std::to_string(closureNumber_), closures_.empty() ? "0" : Stamp(closures_.back().time),
+           "VP0000001", std::to_string(2000 - static_cast<int>(closures_.size())), std::to_string(journal_.Size()),
            std::to_string(documentsToday_), FormatCents(grandTotal_), std::to_string(documentsTotal_),
            std::to_string(journal_.Position())}};
 }

@@ -17,7 +17,7 @@ bool DecodeHex(const std::string& text, std::string& out) {
     int value = 0;
     for (std::size_t k = i; k < i + 2; ++k) {
       char c = text[k];
-      int digit = (c >= '0' && c <= '9') ? c - '0'
+      int digit = (c >= '0' && c <= '9')   ? c - '0'
                   : (c >= 'A' && c <= 'F') ? c - 'A' + 10
                   : (c >= 'a' && c <= 'f') ? c - 'a' + 10
                                            : -1;

@@ -22,11 +22,16 @@ char GroupLetter(int group) { return static_cast<char>('A' + group - 1); }
 
 std::string PaymentName(char form) {
   switch (form) {
-    case '1': return Utf8ToCp1250("Hotovosť");
-    case '2': return Utf8ToCp1250("Platobná karta");
-    case '3': return Utf8ToCp1250("Stravné lístky");
-    case '4': return Utf8ToCp1250("Šek");
-    default: return Utf8ToCp1250("Platba ") + form;
+    case '1':
+      return Utf8ToCp1250("Hotovosť");
+    case '2':
+      return Utf8ToCp1250("Platobná karta");
+    case '3':
+      return Utf8ToCp1250("Stravné lístky");
+    case '4':
+      return Utf8ToCp1250("Šek");
+    default:
+      return Utf8ToCp1250("Platba ") + form;
   }
 }
 

@@ -24,11 +24,16 @@ void SleepMs(int ms) {
 
 speed_t SpeedOf(int baud) {
   switch (baud) {
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    default: return B115200;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    default:
+      return B115200;
   }
 }
 
@@ -95,7 +100,7 @@ int PtyServer::Start(std::string* error) {
   }
   if (::pipe(wake_) != 0) return fail("cannot make a pipe");
   if (!options_.controlPath.empty()) {
-    struct stat info{};
+    struct stat info {};
     if (::lstat(options_.controlPath.c_str(), &info) == 0 && S_ISFIFO(info.st_mode)) {
       ::unlink(options_.controlPath.c_str());
     }
@@ -143,7 +148,7 @@ void PtyServer::Stop() {
     *fd = -1;
   }
   if (!options_.controlPath.empty()) {
-    struct stat info{};
+    struct stat info {};
     if (::lstat(options_.controlPath.c_str(), &info) == 0 && S_ISFIFO(info.st_mode)) {
       ::unlink(options_.controlPath.c_str());
     }

@@ -14,12 +14,12 @@
 #include <utility>
 #include <vector>
 
+#include "config/Settings.h"
 #include "emulator/Printer.h"
 #include "fuzz/harness/FuzzHarness.h"
 #include "fuzz/harness/ReplyParsingHarness.h"
 #include "protocol/Messaging.h"
 #include "serial/RS232.h"
-#include "config/Settings.h"
 
 namespace kestrel::fuzz {
 namespace {
@@ -84,8 +84,15 @@ std::vector<Exchange> RecordSalesDay(emulator::Printer& printer) {
   m.StartTicket(false, "");
   m.Item(0, "Ro\x9Eok grahamov\xFD", 6000, 40000, 2, 1500, "ks");
   m.Item(0, "Mlieko polotu\xE8n\xE9 1,5 %", 9900, 10000, 2, 9900, "");
-  m.Item(0, "\x8Aunka \xFA" "den\xE1", 35800, 2000, 2, 179000, "kg");
-  m.ItemAdjustment(0, "Akcia t\xFD\x9E" "d\xF2" "a", 2, -2500);
+  m.Item(0,
+         "\x8Aunka \xFA"
+         "den\xE1",
+         35800, 2000, 2, 179000, "kg");
+  m.ItemAdjustment(0,
+                   "Akcia t\xFD\x9E"
+                   "d\xF2"
+                   "a",
+                   2, -2500);
   m.Subtotal(true);
   m.Payment(100000, "1", false, 2);
   m.PrintVatTable();
@@ -164,9 +171,7 @@ std::string FirstReply(const std::vector<Exchange>& day, const std::string& code
 }
 
 void ReplyParsingSeeds(Corpus& corpus, const std::vector<Exchange>& day) {
-  auto op = [](ReplyOperation o, unsigned parameter) {
-    return Bytes({static_cast<unsigned>(o), parameter});
-  };
+  auto op = [](ReplyOperation o, unsigned parameter) { return Bytes({static_cast<unsigned>(o), parameter}); };
   const std::string s01 = FirstReply(day, "S01");
   const std::string s09 = FirstReply(day, "S09");
   corpus.Add("reply_parsing", "exchange-s01", op(ReplyOperation::kExchange, 0) + ReplyScript({s01}));
@@ -174,8 +179,7 @@ void ReplyParsingSeeds(Corpus& corpus, const std::vector<Exchange>& day) {
   corpus.Add("reply_parsing", "exchange-s04", op(ReplyOperation::kExchange, 0) + ReplyScript({FirstReply(day, "S04")}));
   // A sequence error, then the reply to the resend.
   corpus.Add("reply_parsing", "exchange-resend",
-             op(ReplyOperation::kExchange, 1) +
-                 ReplyScript({emulator::BuildReply("S01", '4', 31, {}), s01}));
+             op(ReplyOperation::kExchange, 1) + ReplyScript({emulator::BuildReply("S01", '4', 31, {}), s01}));
   // A long operation: two polls still working, then the result.
   corpus.Add("reply_parsing", "exchange-long",
              op(ReplyOperation::kExchange, 2) +
@@ -184,9 +188,8 @@ void ReplyParsingSeeds(Corpus& corpus, const std::vector<Exchange>& day) {
   corpus.Add("reply_parsing", "vat-table", op(ReplyOperation::kVatTable, 0) + ReplyScript({FirstReply(day, "P11")}));
   corpus.Add("reply_parsing", "vat-table-groups",
              op(ReplyOperation::kVatTable, 0) +
-                 ReplyScript({emulator::BuildReply("P11", '5', 0,
-                                                   {"0", "A20", "100,00", "20,00", "B10", "50,00", "5,00", "I5",
-                                                    "1,00", "0,05"})}));
+                 ReplyScript({emulator::BuildReply(
+                     "P11", '5', 0, {"0", "A20", "100,00", "20,00", "B10", "50,00", "5,00", "I5", "1,00", "0,05"})}));
   corpus.Add("reply_parsing", "payment",
              op(ReplyOperation::kPayment, 90) +
                  ReplyScript({FirstReply(day, "P08"), FirstReply(day, "P09"), FirstReply(day, "D01")}));
@@ -196,20 +199,17 @@ void ReplyParsingSeeds(Corpus& corpus, const std::vector<Exchange>& day) {
                               emulator::BuildReply("P09", '7', 0, {"2,59"}), FirstReply(day, "D01")}));
   for (const char* status : {"1", "3", "6"}) {
     corpus.Add("reply_parsing", std::string("printer-error-status-") + status,
-               op(ReplyOperation::kPrinterError, 51) +
-                   ReplyScript({emulator::BuildReply("P03", '2', 51, {}),
-                                emulator::BuildReply("S09", '3', 0, {status})}));
+               op(ReplyOperation::kPrinterError, 51) + ReplyScript({emulator::BuildReply("P03", '2', 51, {}),
+                                                                    emulator::BuildReply("S09", '3', 0, {status})}));
   }
   const std::string s08 = FirstReply(day, "S08");
   const std::string slip = emulator::BuildReply("S03", '3', 0, {"6"});
   corpus.Add("reply_parsing", "getters",
-             op(ReplyOperation::kGetters, 1) +
-                 ReplyScript({s08, FirstReply(day, "S03"), s09, s01, s01, s01, s01, s01, s01, s01,
-                              FirstReply(day, "S03", 1)}));
+             op(ReplyOperation::kGetters, 1) + ReplyScript({s08, FirstReply(day, "S03"), s09, s01, s01, s01, s01, s01,
+                                                            s01, s01, FirstReply(day, "S03", 1)}));
   corpus.Add("reply_parsing", "getters-slip",
-             op(ReplyOperation::kGetters, 0) +
-                 ReplyScript({s08, slip, emulator::BuildReply("P22", '4', 0, {"20"}), s01, s01, s01, s01, s01,
-                              s01, s01, FirstReply(day, "S03", 1)}));
+             op(ReplyOperation::kGetters, 0) + ReplyScript({s08, slip, emulator::BuildReply("P22", '4', 0, {"20"}), s01,
+                                                            s01, s01, s01, s01, s01, s01, FirstReply(day, "S03", 1)}));
 }
 
 void PrinterRequestSeeds(Corpus& corpus, const std::vector<Exchange>& day) {
@@ -257,11 +257,12 @@ void FormatTimeSeeds(Corpus& corpus) {
 
 void RegFileSeeds(Corpus& corpus) {
   const std::string key = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\OLEforRetail\\ServiceOPOS\\FiscalPrinter\\ZB_Tarnel.COM]";
-  corpus.Add("reg_file", "version5",
-             "Windows Registry Editor Version 5.00\r\n\r\n" + key +
-                 "\r\n\"Port\"=\"/dev/ttyUSB0\"\r\n\"Baudrate\"=\"115200\"\r\n\"DataDirectory\"=\"/var/lib/kestrel\"\r\n"
-                 "\"LogEnabled\"=\"1\"\r\n\"LogDays\"=\"60\"\r\n\"LogDebug\"=\"1\"\r\n; a comment\r\n"
-                 "@=\"default\"\r\n");
+  corpus.Add(
+      "reg_file", "version5",
+      "Windows Registry Editor Version 5.00\r\n\r\n" + key +
+          "\r\n\"Port\"=\"/dev/ttyUSB0\"\r\n\"Baudrate\"=\"115200\"\r\n\"DataDirectory\"=\"/var/lib/kestrel\"\r\n"
+          "\"LogEnabled\"=\"1\"\r\n\"LogDays\"=\"60\"\r\n\"LogDebug\"=\"1\"\r\n; a comment\r\n"
+          "@=\"default\"\r\n");
   corpus.Add("reg_file", "regedit4",
              "REGEDIT4\r\n\r\n" + key + "\r\n\"Port\"=\"COM1\"\r\n\"DataDirectory\"=\"C:\\\\Kestrel\\\\data\"\r\n");
   corpus.Add("reg_file", "types",

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
-#include "server/RegistrationTable.h"
 #include "config/ProfileValues.h"
+#include "server/RegistrationTable.h"
 
 namespace kestrel::installer {
 namespace {
@@ -85,11 +85,20 @@ std::string XmlAttribute(const std::string& text) {
   std::string escaped;
   for (char c : text) {
     switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
-      default: escaped += c;
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      default:
+        escaped += c;
     }
   }
   return escaped;
@@ -97,8 +106,7 @@ std::string XmlAttribute(const std::string& text) {
 
 std::vector<PackageRow> ComRows(Arch arch) {
   std::vector<PackageRow> rows;
-  for (const server::RegistrationRow& row :
-       server::RegistrationRows(kModuleMarker, arch == Arch::kX64 ? 64 : 32)) {
+  for (const server::RegistrationRow& row : server::RegistrationRows(kModuleMarker, arch == Arch::kX64 ? 64 : 32)) {
     PackageRow out{0, FormattedLiteral(row.key), FormattedLiteral(row.name), FormattedLiteral(row.value)};
     out.value = Replace(out.value, FormattedLiteral(kModuleMarker), kDllFileReference);
     if (!row.hasValue) {

@@ -45,10 +45,10 @@ std::string FormattedLiteral(const std::string& text);
 std::string XmlAttribute(const std::string& text);
 
 // WiX include files (<Include> documents).
-std::string ComRowsInclude(Arch arch);         // RegistryValue elements of the COM registration
-std::string ProfileRowsInclude();              // RegistryValue elements of the profile
+std::string ComRowsInclude(Arch arch);            // RegistryValue elements of the COM registration
+std::string ProfileRowsInclude();                 // RegistryValue elements of the profile
 std::string ProfilePropertiesInclude(Arch arch);  // Property and CustomAction elements
-std::string ProfileSequenceInclude();          // Custom elements for both sequences
+std::string ProfileSequenceInclude();             // Custom elements for both sequences
 
 // The settings properties, separated by ';': the package passes them from
 // its interface to the part that installs (SecureCustomProperties).

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
+#include "config/Settings.h"
 #include "journal/JournalStorage.h"
 #include "log/Log.h"
-#include "config/Settings.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
@@ -16,9 +16,8 @@ namespace {
 
 // In the order of JournalFile.
 constexpr const char* kFileNames[] = {
-    "kstr_jrn_tmp.txt",         "kstr_jrn_tmp.bin",    "kstr_jrn_cc.bin",      "kstr_jrn_eod.txt",
-    "kstr_jrn_eod_content.txt", "kstr_jrn_header.txt", "kstr_jrn_trailer.txt", "kstr_jrn_rec.txt",
-    "kstr_jrn_check.txt",
+    "kstr_jrn_tmp.txt",    "kstr_jrn_tmp.bin",     "kstr_jrn_cc.bin",  "kstr_jrn_eod.txt",   "kstr_jrn_eod_content.txt",
+    "kstr_jrn_header.txt", "kstr_jrn_trailer.txt", "kstr_jrn_rec.txt", "kstr_jrn_check.txt",
 };
 static_assert(sizeof kFileNames / sizeof kFileNames[0] == static_cast<std::size_t>(JournalFile::kCheckState) + 1,
               "one name per journal file");

@@ -163,8 +163,8 @@ class Journal : public ProcessSingleton<Journal> {
     std::vector<Extent> points;  // never empty: the known confirmed part first
     bool saving = false;         // a save of points[0] under savingName is under way
     std::string savingName;
-    Extent savingEnd;            // the files' ends when it began
-    bool settingAside = false;   // a setting aside into refused number asideNumber is under way
+    Extent savingEnd;           // the files' ends when it began
+    bool settingAside = false;  // a setting aside into refused number asideNumber is under way
     int asideNumber = 0;
     Extent asideFrom;
     Extent asideEnd;

@@ -367,7 +367,8 @@ int Journal::TruncateTmp(int kind, std::uint64_t length) {
   if (path == nullptr) return kFailure;
   // What the printer may have confirmed, and so freed, stays.
   std::uint64_t keep = length;
-  for (const Extent& point : LoadCheckState().points) keep = std::max(keep, kind == kBinary ? point.binary : point.text);
+  for (const Extent& point : LoadCheckState().points)
+    keep = std::max(keep, kind == kBinary ? point.binary : point.text);
   if (SizeOr0(*path) <= keep && (keep > 0 || !Tools::FileExists(*path))) return kSuccess;
   return KeepRange(*path, 0, keep) == 0 ? kSuccess : kFailure;
 }

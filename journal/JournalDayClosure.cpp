@@ -103,9 +103,8 @@ int Journal::CopyEODContent() {
   // text journal is deleted only after that: a failure or a killed process
   // never loses the day's journal.
   const std::string staged = *targetPath + ".new";
-  std::FILE* target = file_hook::Consult(file_hook::FileOperation::kWrite, staged) == 0
-                          ? std::fopen(staged.c_str(), "wb")
-                          : nullptr;
+  std::FILE* target =
+      file_hook::Consult(file_hook::FileOperation::kWrite, staged) == 0 ? std::fopen(staged.c_str(), "wb") : nullptr;
   bool written = false;
   if (target != nullptr) {
     written = WriteContentLines(source, target, piece, sizeof piece, first);

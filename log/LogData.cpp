@@ -13,13 +13,26 @@ constexpr std::size_t kBytesPerLine = 100;
 void AppendEscaped(std::string& out, unsigned char byte) {
   static const char kHex[] = "0123456789ABCDEF";
   switch (byte) {
-    case 0x02: out += "[STX]"; return;
-    case 0x03: out += "[ETX]"; return;
-    case 0x0A: out += "[\\n]"; return;
-    case 0x0D: out += "[\\r]"; return;
-    case 0x1C: out += "[FS]"; return;
-    case 0x25: out += "[perc]"; return;
-    default: break;
+    case 0x02:
+      out += "[STX]";
+      return;
+    case 0x03:
+      out += "[ETX]";
+      return;
+    case 0x0A:
+      out += "[\\n]";
+      return;
+    case 0x0D:
+      out += "[\\r]";
+      return;
+    case 0x1C:
+      out += "[FS]";
+      return;
+    case 0x25:
+      out += "[perc]";
+      return;
+    default:
+      break;
   }
   if (byte < 0x20) {
     out += "[0x";

@@ -40,9 +40,7 @@ std::string AmountText(double value) {
   return text;
 }
 
-std::string CurrencyText(std::int64_t currency) {
-  return AmountText(static_cast<double>(currency) / 10000.0);
-}
+std::string CurrencyText(std::int64_t currency) { return AmountText(static_cast<double>(currency) / 10000.0); }
 
 std::string DescriptionText(const std::string& description) {
   const std::size_t width = description.size() <= 20 ? 20 : 40;

@@ -53,7 +53,8 @@ bool CanSaveUnder(const std::string& path) {
     }
   }
   const std::size_t slash = path.find_last_of("/\\");
-  const std::string probe = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "kstr_jrn_probe.tmp";
+  const std::string probe =
+      (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "kstr_jrn_probe.tmp";
   const char byte = '0';
   if (Tools::WriteFile(&byte, 1, probe, false) != kSuccess) {
     log.Write("Messaging::DownloadJournal", "Cannot write in the directory of %s", path.c_str());

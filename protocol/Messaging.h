@@ -128,10 +128,10 @@ class Messaging : public ProcessSingleton<Messaging> {
   int GetPacketInField(char* buffer, int size, int index);
 
   // ======================= Port ====================================
-  int OpenPort();         // RS232::OpenPort
-  int ClosePort();        // 0, after RS232::ClosePort
-  bool PortOpened();      // RS232::PortOpened without reopening
-  int EnsurePortOpen();   // 0 when open, else OpenPort
+  int OpenPort();        // RS232::OpenPort
+  int ClosePort();       // 0, after RS232::ClosePort
+  bool PortOpened();     // RS232::PortOpened without reopening
+  int EnsurePortOpen();  // 0 when open, else OpenPort
 
   // ======================= Error text and State ====================
   // Stores at most 100 characters; a null text changes nothing.
@@ -216,8 +216,8 @@ class Messaging : public ProcessSingleton<Messaging> {
   int StartTicket(bool displayDisabled, const char* receiptId);
   // P03: kind 0 sale, 1 void of an earlier item, 2 refund (anything else is
   // a sale). The unit price is derived from price and quantity when it is 0.
-  int Item(int kind, const char* description, long long price, int quantity, int vatId,
-           long long unitPrice, const char* unitName);
+  int Item(int kind, const char* description, long long price, int quantity, int vatId, long long unitPrice,
+           const char* unitName);
   // P04: voids the item just registered.
   int ItemImmVoid();
   // P06: adjustment of the last item by the signed amount (kind 0 plain).
@@ -282,15 +282,15 @@ class Messaging : public ProcessSingleton<Messaging> {
   // of SendReceive unless its comment says otherwise.
   //
   // Simple commands without fields.
-  int PrintJournal();           // P21
-  int ClearOperatingMemory();   // S05
-  int ConfirmService();         // S06
-  int ConfirmMemNearFull();     // S07
-  int OpenDrawer();             // S11
-  int CancelCommand();          // S12
-  int ClearServiceInterval();   // S13
-  int ClearFiscalModule();      // S14 (a minute's time-out)
-  int TestFM();                 // T01
+  int PrintJournal();          // P21
+  int ClearOperatingMemory();  // S05
+  int ConfirmService();        // S06
+  int ConfirmMemNearFull();    // S07
+  int OpenDrawer();            // S11
+  int CancelCommand();         // S12
+  int ClearServiceInterval();  // S13
+  int ClearFiscalModule();     // S14 (a minute's time-out)
+  int TestFM();                // T01
   // T02: training mode on ("2") or off ("1").
   int TrainingMode(bool on);
   // T03: printing on ("1") or off ("0").
@@ -422,17 +422,17 @@ class Messaging : public ProcessSingleton<Messaging> {
   int state_ = 1;
 
   // ---- reply pairing ----
-  unsigned long portSession_ = 0;  // the port session the learning belongs to
-  int lateRepliesDue_ = 0;         // sends that may still be answered: listen first
-  std::string lastReply_;          // the reply last taken
-  std::string lastRequest_;        // the request it answered
+  unsigned long portSession_ = 0;         // the port session the learning belongs to
+  int lateRepliesDue_ = 0;                // sends that may still be answered: listen first
+  std::string lastReply_;                 // the reply last taken
+  std::string lastRequest_;               // the request it answered
   std::vector<std::string> lateReplies_;  // replies discarded while listening
-  int lateRepliesLife_ = 0;        // replies to take before they are forgotten
-  int echoedReplies_ = 0;          // replies of this session that echoed their request
+  int lateRepliesLife_ = 0;               // replies to take before they are forgotten
+  int echoedReplies_ = 0;                 // replies of this session that echoed their request
   std::vector<std::string> echoedCodes_;  // the distinct codes among them
-  bool echoBroken_ = false;        // a reply of this session did not echo
-  bool echoCheck_ = false;         // learned: a reply must echo its request
-  bool sessionUnanswered_ = false; // no reply taken yet in this port session
+  bool echoBroken_ = false;               // a reply of this session did not echo
+  bool echoCheck_ = false;                // learned: a reply must echo its request
+  bool sessionUnanswered_ = false;        // no reply taken yet in this port session
 
   // ---- busy lock ----
   mutable std::mutex busyMutex_;

@@ -88,10 +88,9 @@ std::string Shown(const char* bytes, std::size_t count) {
 // The three characters are one of the printer's command codes.
 bool IsCommandCode(const char* code) {
   static const char* const kCodes[] = {
-      "D01", "D02", "F01", "F02", "P01", "P02", "P03", "P04", "P06", "P07", "P08", "P09", "P10", "P11",
-      "P12", "P13", "P14", "P15", "P16", "P17", "P18", "P19", "P20", "P21", "P22", "P23", "P24", "P25",
-      "S01", "S02", "S03", "S04", "S05", "S06", "S07", "S08", "S09", "S10", "S11", "S12", "S13", "S14",
-      "T01", "T02", "T03"};
+      "D01", "D02", "F01", "F02", "P01", "P02", "P03", "P04", "P06", "P07", "P08", "P09", "P10", "P11", "P12",
+      "P13", "P14", "P15", "P16", "P17", "P18", "P19", "P20", "P21", "P22", "P23", "P24", "P25", "S01", "S02",
+      "S03", "S04", "S05", "S06", "S07", "S08", "S09", "S10", "S11", "S12", "S13", "S14", "T01", "T02", "T03"};
   for (const char* known : kCodes) {
     if (std::memcmp(code, known, 3) == 0) return true;
   }

@@ -75,11 +75,16 @@ int Messaging::StateFromDigit(int digit) const {
   // with the digits 3 and 6 the other way round from older firmware.
   const bool newer = majorVersion_ >= 3 || minorVersion_ >= 14;
   switch (digit) {
-    case 2: return kPrinterStateFiscalReceipt;
-    case 3: return newer ? kPrinterStateFiscalReceiptEnding : kPrinterStateFiscalReceiptTotal;
-    case 5: return kPrinterStateFiscalReceiptTotal;
-    case 6: return newer ? kPrinterStateFiscalReceiptTotal : kPrinterStateFiscalReceiptEnding;
-    default: return kPrinterStateMonitor;
+    case 2:
+      return kPrinterStateFiscalReceipt;
+    case 3:
+      return newer ? kPrinterStateFiscalReceiptEnding : kPrinterStateFiscalReceiptTotal;
+    case 5:
+      return kPrinterStateFiscalReceiptTotal;
+    case 6:
+      return newer ? kPrinterStateFiscalReceiptTotal : kPrinterStateFiscalReceiptEnding;
+    default:
+      return kPrinterStateMonitor;
   }
 }
 

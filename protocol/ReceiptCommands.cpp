@@ -64,8 +64,8 @@ int Messaging::StartTicket(bool displayDisabled, const char* receiptId) {
   return kSuccess;
 }
 
-int Messaging::Item(int kind, const char* description, long long price, int quantity, int vatId,
-                    long long unitPrice, const char* unitName) {
+int Messaging::Item(int kind, const char* description, long long price, int quantity, int vatId, long long unitPrice,
+                    const char* unitName) {
   const std::string text = description != nullptr ? description : "";
   const std::string unitGiven = unitName != nullptr ? unitName : "";
   Log::Instance().Write("Messaging::Item", "%d; %s; %lld; %ld; %d; %lld; %s", kind, text.c_str(), price,

@@ -6,8 +6,8 @@
 
 #include "log/Log.h"
 #include "protocol/Messaging.h"
-#include "protocol/ReplyTimeouts.h"
 #include "protocol/PrinterDates.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 
 namespace kestrel {

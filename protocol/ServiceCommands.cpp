@@ -7,8 +7,8 @@
 
 #include "log/Log.h"
 #include "protocol/Messaging.h"
-#include "protocol/ReplyTimeouts.h"
 #include "protocol/PrinterDates.h"
+#include "protocol/ReplyTimeouts.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
 
@@ -47,9 +47,7 @@ int Messaging::ClearOperatingMemory() {
   return Simple(*this, "Messaging::ClearOperatingMemory", "S05", kServiceTimeout);
 }
 int Messaging::ConfirmService() { return Simple(*this, "Messaging::ConfirmService", "S06", kServiceTimeout); }
-int Messaging::ConfirmMemNearFull() {
-  return Simple(*this, "Messaging::ConfirmMemNearFull", "S07", kServiceTimeout);
-}
+int Messaging::ConfirmMemNearFull() { return Simple(*this, "Messaging::ConfirmMemNearFull", "S07", kServiceTimeout); }
 int Messaging::OpenDrawer() { return Simple(*this, "Messaging::OpenDrawer", "S11", kServiceTimeout); }
 int Messaging::CancelCommand() { return Simple(*this, "Messaging::CancelCommand", "S12", kServiceTimeout); }
 int Messaging::ClearServiceInterval() {

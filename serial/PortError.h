@@ -10,14 +10,14 @@ namespace kestrel {
 
 enum class PortFault {
   kNone,
-  kNoPortName,     // the profile names no Port
-  kBadRateValue,   // the profile's Baudrate is not a decimal number
-  kNoDevice,       // no such device
-  kAccessDenied,   // the user may not open it
-  kHeld,           // another process holds it
-  kNotSerial,      // it opens, but is not a serial device
-  kRateRefused,    // the line cannot run at the rate asked for
-  kOther,          // anything else; the system's words say what
+  kNoPortName,    // the profile names no Port
+  kBadRateValue,  // the profile's Baudrate is not a decimal number
+  kNoDevice,      // no such device
+  kAccessDenied,  // the user may not open it
+  kHeld,          // another process holds it
+  kNotSerial,     // it opens, but is not a serial device
+  kRateRefused,   // the line cannot run at the rate asked for
+  kOther,         // anything else; the system's words say what
 };
 
 struct PortError {

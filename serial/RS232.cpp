@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
+#include "config/Settings.h"
 #include "log/Log.h"
 #include "serial/Frame.h"
-#include "config/Settings.h"
 #include "tools/Results.h"
 
 namespace kestrel {
@@ -132,7 +132,8 @@ int RS232::SetParams() {
   settings_ = settings;
   if (!device.SetLineSettings(settings_)) {
     PortError error = device.LastError();
-    if (error.fault == PortFault::kRateRefused && error.subject.empty()) error.subject = std::to_string(settings_.baudRate);
+    if (error.fault == PortFault::kRateRefused && error.subject.empty())
+      error.subject = std::to_string(settings_.baudRate);
     NoteFailure("RS232::SetParams", error);
     return kFailure;
   }

@@ -48,8 +48,7 @@ class RS232 : public ProcessSingleton<RS232> {
   // receive ends after deadlinePolls. The polls used go to *spentPolls (may
   // be null). Bytes that followed the last frame read are taken first,
   // unless a send came in between.
-  int ReadFrame(char* buffer, std::size_t size, long firstPolls, long piecePolls, long deadlinePolls,
-                long* spentPolls);
+  int ReadFrame(char* buffer, std::size_t size, long firstPolls, long piecePolls, long deadlinePolls, long* spentPolls);
   // Polls the input queue every 20 ms for up to timeoutSeconds; the number of
   // bytes waiting, 0 on time-out.
   std::size_t WaitForInput(int timeoutSeconds);

@@ -66,7 +66,8 @@ std::size_t RS232::WaitForInput(int timeoutSeconds) {
 
 long RS232::WirePolls() const {
   const unsigned long rate = settings_.baudRate > 0 ? settings_.baudRate : kFallbackBaudRate;
-  const unsigned long long ms = (static_cast<unsigned long long>(kReceiveByteLimit) * kBitsPerByte * 1000 + rate - 1) / rate;
+  const unsigned long long ms =
+      (static_cast<unsigned long long>(kReceiveByteLimit) * kBitsPerByte * 1000 + rate - 1) / rate;
   return static_cast<long>((ms + kPollMs - 1) / kPollMs);
 }
 

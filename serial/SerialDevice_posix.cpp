@@ -40,9 +40,9 @@ bool SpeedFor(unsigned long rate, speed_t& speed) {
     speed_t speed;
   };
   static const Entry kSpeeds[] = {
-      {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
-      {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
-      {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+      {50, B50},         {75, B75},     {110, B110},   {134, B134},     {150, B150},
+      {200, B200},       {300, B300},   {600, B600},   {1200, B1200},   {1800, B1800},
+      {2400, B2400},     {4800, B4800}, {9600, B9600}, {19200, B19200}, {38400, B38400},
 #ifdef B57600
       {57600, B57600},
 #endif
@@ -94,9 +94,7 @@ class PosixSerialDevice final : public SerialDevice {
 
   bool IsOpen() const override { return fd_ >= 0; }
 
-  unsigned long HandleValue() const override {
-    return fd_ >= 0 ? static_cast<unsigned long>(fd_) : 0xFFFFFFFFUL;
-  }
+  unsigned long HandleValue() const override { return fd_ >= 0 ? static_cast<unsigned long>(fd_) : 0xFFFFFFFFUL; }
 
   void Close() override {
     if (fd_ < 0) return;
@@ -158,8 +156,7 @@ class PosixSerialDevice final : public SerialDevice {
   std::size_t Write(const void* bytes, std::size_t count) override {
     if (fd_ < 0) return 0;
     using Clock = std::chrono::steady_clock;
-    const auto limit = std::chrono::milliseconds(timeouts_.writeTotalConstant +
-                                                 timeouts_.writeTotalMultiplier * count);
+    const auto limit = std::chrono::milliseconds(timeouts_.writeTotalConstant + timeouts_.writeTotalMultiplier * count);
     const auto deadline = Clock::now() + limit;
     const auto* p = static_cast<const unsigned char*>(bytes);
     std::size_t done = 0;

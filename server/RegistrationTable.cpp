@@ -34,14 +34,13 @@ std::vector<RegistrationRow> RegistrationRows(const std::string& modulePath, int
       {interfaceKey + "\\ProxyStubClsid", "", kAutomationProxyStub},
       {interfaceKey + "\\ProxyStubClsid32", "", kAutomationProxyStub},
       {interfaceKey + "\\TypeLib", "", kLibIdText},
-      {interfaceKey + "\\TypeLib", "Version",
-       std::to_string(kTypeLibMajor) + "." + std::to_string(kTypeLibMinor)},
+      {interfaceKey + "\\TypeLib", "Version", std::to_string(kTypeLibMajor) + "." + std::to_string(kTypeLibMinor)},
   };
 }
 
 std::vector<std::string> OwnKeyTrees() {
-  return {std::string("CLSID\\") + kClsidText, kProgId, kVersionIndependentProgId,
-          std::string("AppID\\") + kAppIdText, std::string("AppID\\") + kModuleName};
+  return {std::string("CLSID\\") + kClsidText, kProgId, kVersionIndependentProgId, std::string("AppID\\") + kAppIdText,
+          std::string("AppID\\") + kModuleName};
 }
 
 }  // namespace kestrel::server

@@ -120,9 +120,8 @@ class FiscalPrinter {
                        const char* unitName, int32_t* result);
   int32_t PrintRecItemAdjustment(int32_t adjustmentType, const char* description, int64_t amount, int32_t vatInfo,
                                  int32_t* result);
-  int32_t PrintRecItemFuel(const char* description, int64_t price, int32_t quantity, int32_t vatInfo,
-                           int64_t unitPrice, const char* unitName, int64_t specialTax, const char* specialTaxName,
-                           int32_t* result);
+  int32_t PrintRecItemFuel(const char* description, int64_t price, int32_t quantity, int32_t vatInfo, int64_t unitPrice,
+                           const char* unitName, int64_t specialTax, const char* specialTaxName, int32_t* result);
   int32_t PrintRecItemFuelVoid(const char* description, int64_t price, int32_t vatInfo, int64_t specialTax,
                                int32_t* result);
   int32_t PrintRecMessage(const char* message, int32_t* result);
@@ -133,8 +132,7 @@ class FiscalPrinter {
   int32_t PrintRecRefund(const char* description, int64_t amount, int32_t vatInfo, int32_t* result);
   int32_t PrintRecRefundVoid(const char* description, int64_t amount, int32_t vatInfo, int32_t* result);
   int32_t PrintRecSubtotal(int64_t amount, int32_t* result);
-  int32_t PrintRecSubtotalAdjustment(int32_t adjustmentType, const char* description, int64_t amount,
-                                     int32_t* result);
+  int32_t PrintRecSubtotalAdjustment(int32_t adjustmentType, const char* description, int64_t amount, int32_t* result);
   int32_t PrintRecSubtotalAdjustVoid(int32_t adjustmentType, int64_t amount, int32_t* result);
   int32_t PrintRecTaxID(const char* taxId, int32_t* result);
   int32_t PrintRecTotal(int64_t total, int64_t payment, const char* description, int32_t* result);
@@ -163,14 +161,13 @@ class FiscalPrinter {
   int32_t CompareFirmwareVersion(const char* firmwareFileName, int32_t* compareResult, int32_t* result);
 
   // ---- Bitmaps and later fiscal printer methods ----
-  int32_t DisplayBitmap(const char* fileName, int32_t width, int32_t alignmentX, int32_t alignmentY,
-                        int32_t* result);
-  int32_t SetBitmap(int32_t bitmapNumber, const char* fileName, int32_t width, int32_t alignmentX,
-                    int32_t alignmentY, int32_t* result);
-  int32_t PrintRecItemAdjustmentVoid(int32_t adjustmentType, const char* description, int64_t amount,
-                                     int32_t vatInfo, int32_t* result);
-  int32_t PrintRecItemVoid(const char* description, int64_t price, int32_t quantity, int32_t vatInfo,
-                           int64_t unitPrice, const char* unitName, int32_t* result);
+  int32_t DisplayBitmap(const char* fileName, int32_t width, int32_t alignmentX, int32_t alignmentY, int32_t* result);
+  int32_t SetBitmap(int32_t bitmapNumber, const char* fileName, int32_t width, int32_t alignmentX, int32_t alignmentY,
+                    int32_t* result);
+  int32_t PrintRecItemAdjustmentVoid(int32_t adjustmentType, const char* description, int64_t amount, int32_t vatInfo,
+                                     int32_t* result);
+  int32_t PrintRecItemVoid(const char* description, int64_t price, int32_t quantity, int32_t vatInfo, int64_t unitPrice,
+                           const char* unitName, int32_t* result);
   int32_t PrintRecItemRefund(const char* description, int64_t amount, int32_t quantity, int32_t vatInfo,
                              int64_t unitAmount, const char* unitName, int32_t* result);
   int32_t PrintRecItemRefundVoid(const char* description, int64_t amount, int32_t quantity, int32_t vatInfo,
@@ -267,7 +264,7 @@ class FiscalPrinter {
   // An item line of a kind (0 sale, 1 void, 2 refund) logged under tag: the
   // item void, the refund and the refund void differ in nothing else.
   int32_t ItemLineOfKind(const char* tag, int lineKind, const char* description, int64_t amount, int32_t quantity,
-                     int32_t vatInfo, int64_t unitAmount, const char* unitName, int32_t* result);
+                         int32_t vatInfo, int64_t unitAmount, const char* unitName, int32_t* result);
   // Training mode on or off, asked first so that the printer is told only
   // when it is in the other mode.
   int32_t SwitchTraining(const char* tag, bool on, int32_t* result);

@@ -30,7 +30,8 @@ int32_t FiscalPrinter::PrintRecItemAdjustment(int32_t adjustmentType, const char
                         static_cast<long>(adjustmentType), Text(description), static_cast<long long>(amount),
                         static_cast<long>(vatInfo));
   if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt))
+    return Finish(kKeepRecordedResult, result, nullptr, true);
   if (!CheckVatID(vatInfo) || !CheckCurrencyValue(amount)) return Finish(kKeepRecordedResult, result, nullptr, true);
   // The type carries the sign; a negative amount would turn it round.
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
@@ -47,7 +48,8 @@ int32_t FiscalPrinter::PrintRecItemAdjustmentVoid(int32_t adjustmentType, const 
                         static_cast<long>(adjustmentType), Text(description), static_cast<long long>(amount),
                         static_cast<long>(vatInfo));
   if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt))
+    return Finish(kKeepRecordedResult, result, nullptr, true);
   if (!CheckVatID(vatInfo) || !CheckCurrencyValue(amount)) return Finish(kKeepRecordedResult, result, nullptr, true);
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
   // Taking back a surcharge is a refund of one piece; taking back a
@@ -63,10 +65,11 @@ int32_t FiscalPrinter::PrintRecSubtotalAdjustment(int32_t adjustmentType, const 
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecSubtotalAdjustment", result);
   // The description is logged only: the printer's subtotal line has no text.
-  Log::Instance().Write("FiscalPrinter::PrintRecSubtotalAdjustment", "%ld; %s; %lld",
-                        static_cast<long>(adjustmentType), Text(description), static_cast<long long>(amount));
+  Log::Instance().Write("FiscalPrinter::PrintRecSubtotalAdjustment", "%ld; %s; %lld", static_cast<long>(adjustmentType),
+                        Text(description), static_cast<long long>(amount));
   if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt))
+    return Finish(kKeepRecordedResult, result, nullptr, true);
   if (!CheckCurrencyValue(amount)) return Finish(kKeepRecordedResult, result, nullptr, true);
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
   const int32_t code =
@@ -77,10 +80,11 @@ int32_t FiscalPrinter::PrintRecSubtotalAdjustment(int32_t adjustmentType, const 
 int32_t FiscalPrinter::PrintRecSubtotalAdjustVoid(int32_t adjustmentType, int64_t amount, int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecSubtotalAdjustmentVoid", result);
-  Log::Instance().Write("FiscalPrinter::PrintRecSubtotalAdjustmentVoid", "%ld; %lld",
-                        static_cast<long>(adjustmentType), static_cast<long long>(amount));
+  Log::Instance().Write("FiscalPrinter::PrintRecSubtotalAdjustmentVoid", "%ld; %lld", static_cast<long>(adjustmentType),
+                        static_cast<long long>(amount));
   if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt))
+    return Finish(kKeepRecordedResult, result, nullptr, true);
   if (!CheckCurrencyValue(amount)) return Finish(kKeepRecordedResult, result, nullptr, true);
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
   // The void applies the opposite sign of the adjustment it takes back.
@@ -89,9 +93,8 @@ int32_t FiscalPrinter::PrintRecSubtotalAdjustVoid(int32_t adjustmentType, int64_
   return Finish(code, result, nullptr, true);
 }
 
-int32_t FiscalPrinter::PrintRecItemRefund(const char* description, int64_t amount, int32_t quantity,
-                                          int32_t vatInfo, int64_t unitAmount, const char* unitName,
-                                          int32_t* result) {
+int32_t FiscalPrinter::PrintRecItemRefund(const char* description, int64_t amount, int32_t quantity, int32_t vatInfo,
+                                          int64_t unitAmount, const char* unitName, int32_t* result) {
   return ItemLineOfKind("FiscalPrinter::PrintRecItemRefund", 2, description, amount, quantity, vatInfo, unitAmount,
                         unitName, result);
 }
@@ -100,8 +103,8 @@ int32_t FiscalPrinter::PrintRecItemRefundVoid(const char* description, int64_t a
                                               int32_t vatInfo, int64_t unitAmount, const char* unitName,
                                               int32_t* result) {
   // A sale line takes the refund back.
-  return ItemLineOfKind("FiscalPrinter::PrintRecItemRefundVoid", 0, description, amount, quantity, vatInfo,
-                        unitAmount, unitName, result);
+  return ItemLineOfKind("FiscalPrinter::PrintRecItemRefundVoid", 0, description, amount, quantity, vatInfo, unitAmount,
+                        unitName, result);
 }
 
 int32_t FiscalPrinter::PrintRecRefund(const char* description, int64_t amount, int32_t vatInfo, int32_t* result) {
@@ -111,8 +114,7 @@ int32_t FiscalPrinter::PrintRecRefund(const char* description, int64_t amount, i
   return PrintRecItemRefund(description, amount, kOnePiece, vatInfo, amount, "", result);
 }
 
-int32_t FiscalPrinter::PrintRecRefundVoid(const char* description, int64_t amount, int32_t vatInfo,
-                                          int32_t* result) {
+int32_t FiscalPrinter::PrintRecRefundVoid(const char* description, int64_t amount, int32_t vatInfo, int32_t* result) {
   Log::Instance().Write("FiscalPrinter::PrintRecRefundVoid", "%s; %lld; %ld", Text(description),
                         static_cast<long long>(amount), static_cast<long>(vatInfo));
   return PrintRecItemRefundVoid(description, amount, kOnePiece, vatInfo, amount, "", result);

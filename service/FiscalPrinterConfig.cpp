@@ -3,9 +3,9 @@
 // the default that OpenService set just before.
 #include <cstdlib>
 
+#include "config/Settings.h"
 #include "log/Log.h"
 #include "service/FiscalPrinter.h"
-#include "config/Settings.h"
 #include "tools/Results.h"
 
 namespace kestrel {
@@ -64,8 +64,6 @@ int32_t FiscalPrinter::SetCashReceiptFormat() {
   return ReadFlag("FiscalPrinter::SetCashReceiptFormat", "SingleCashReceipt", &singleCashReceipt_);
 }
 
-int32_t FiscalPrinter::SetV7Protocol() {
-  return ReadFlag("FiscalPrinter::SetV7Protocol", "V7Protocol", &v7Protocol_);
-}
+int32_t FiscalPrinter::SetV7Protocol() { return ReadFlag("FiscalPrinter::SetV7Protocol", "V7Protocol", &v7Protocol_); }
 
 }  // namespace kestrel

@@ -20,16 +20,16 @@ constexpr int32_t kErrorLevelBlocked = 4;      // FPTR_EL_BLOCKED
 constexpr int32_t kPrinterStateLocked = 8;  // FPTR_PS_LOCKED, ErrorState after opening
 
 // Status update event values.
-constexpr int32_t kSueCoverOpen = 11;      // FPTR_SUE_COVER_OPEN
-constexpr int32_t kSueRecEmpty = 24;       // FPTR_SUE_REC_EMPTY
-constexpr int32_t kSueRecNearEmpty = 25;   // FPTR_SUE_REC_NEAREMPTY
-constexpr int32_t kSueRecPaperOk = 26;     // FPTR_SUE_REC_PAPEROK
-constexpr int32_t kSueSlpEmpty = 27;       // FPTR_SUE_SLP_EMPTY
-constexpr int32_t kSueSlpPaperOk = 29;     // FPTR_SUE_SLP_PAPEROK
+constexpr int32_t kSueCoverOpen = 11;     // FPTR_SUE_COVER_OPEN
+constexpr int32_t kSueRecEmpty = 24;      // FPTR_SUE_REC_EMPTY
+constexpr int32_t kSueRecNearEmpty = 25;  // FPTR_SUE_REC_NEAREMPTY
+constexpr int32_t kSueRecPaperOk = 26;    // FPTR_SUE_REC_PAPEROK
+constexpr int32_t kSueSlpEmpty = 27;      // FPTR_SUE_SLP_EMPTY
+constexpr int32_t kSueSlpPaperOk = 29;    // FPTR_SUE_SLP_PAPEROK
 
 // DateType and FiscalReceiptType.
-constexpr int32_t kDateTypeConf = 1;      // FPTR_DT_CONF
-constexpr int32_t kDateTypeRtc = 4;       // FPTR_DT_RTC
+constexpr int32_t kDateTypeConf = 1;              // FPTR_DT_CONF
+constexpr int32_t kDateTypeRtc = 4;               // FPTR_DT_RTC
 constexpr int32_t kReceiptTypeCashIn = 1;         // FPTR_RT_CASH_IN
 constexpr int32_t kReceiptTypeCashOut = 2;        // FPTR_RT_CASH_OUT
 constexpr int32_t kReceiptTypeSales = 4;          // FPTR_RT_SALES

@@ -83,14 +83,24 @@ int DataItem(int32_t item, std::string& answer) {
       }
       return kSuccess;
     }
-    case 7: return ReadText(&Messaging::ReadOperatingData, 1, answer);   // FPTR_GD_Z_REPORT
-    case 9: return ReadText(&Messaging::ReadFiscalData, kPrinterIdItem, answer);  // FPTR_GD_PRINTER_ID
-    case 10: return ReadText(&Messaging::ReadOperatingData, 0, answer);  // FPTR_GD_FIRMWARE
-    case 50: return ReadText(&Messaging::ReadOperatingData, 7, answer);
-    case 51: return ReadText(&Messaging::ReadOperatingData, 8, answer);
-    case 52: return ReadText(&Messaging::ReadOperatingData, 9, answer);
-    case 53: answer = Amount(messaging.GetReceiptAmountLeft()); return kSuccess;
-    case 54: answer = Amount(messaging.GetReceiptItemAmount()); return kSuccess;
+    case 7:
+      return ReadText(&Messaging::ReadOperatingData, 1, answer);  // FPTR_GD_Z_REPORT
+    case 9:
+      return ReadText(&Messaging::ReadFiscalData, kPrinterIdItem, answer);  // FPTR_GD_PRINTER_ID
+    case 10:
+      return ReadText(&Messaging::ReadOperatingData, 0, answer);  // FPTR_GD_FIRMWARE
+    case 50:
+      return ReadText(&Messaging::ReadOperatingData, 7, answer);
+    case 51:
+      return ReadText(&Messaging::ReadOperatingData, 8, answer);
+    case 52:
+      return ReadText(&Messaging::ReadOperatingData, 9, answer);
+    case 53:
+      answer = Amount(messaging.GetReceiptAmountLeft());
+      return kSuccess;
+    case 54:
+      answer = Amount(messaging.GetReceiptItemAmount());
+      return kSuccess;
     case 55:
     case 56:
     case 57: {
@@ -102,8 +112,10 @@ int DataItem(int32_t item, std::string& answer) {
       answer = flag ? "1" : "0";
       return kSuccess;
     }
-    case 58: return ReadText(&Messaging::ReadFiscalData, kPrinterTextItem, answer);
-    default: return kSuccess;  // unknown items answer an empty text
+    case 58:
+      return ReadText(&Messaging::ReadFiscalData, kPrinterTextItem, answer);
+    default:
+      return kSuccess;  // unknown items answer an empty text
   }
 }
 
@@ -192,8 +204,7 @@ int32_t FiscalPrinter::GetVatEntry(int32_t vatId, int32_t optArgs, int32_t* vatR
 
   *vatRate = 0;
   char rate[kVatRateChars + 1] = {};
-  const int32_t code =
-      Messaging::Instance().ReadFiscalData(kVatItemBase + vatId, rate, static_cast<int>(sizeof rate));
+  const int32_t code = Messaging::Instance().ReadFiscalData(kVatItemBase + vatId, rate, static_cast<int>(sizeof rate));
   if (code == kSuccess) {
     *vatRate = static_cast<int32_t>(std::strtol(rate, nullptr, 10));
     log.Write("FiscalPrinter::GetVatEntry", "returned %ld", static_cast<long>(*vatRate));
@@ -205,7 +216,9 @@ int32_t FiscalPrinter::BeginTraining(int32_t* result) {
   return SwitchTraining("FiscalPrinter::BeginTraining", true, result);
 }
 
-int32_t FiscalPrinter::EndTraining(int32_t* result) { return SwitchTraining("FiscalPrinter::EndTraining", false, result); }
+int32_t FiscalPrinter::EndTraining(int32_t* result) {
+  return SwitchTraining("FiscalPrinter::EndTraining", false, result);
+}
 
 int32_t FiscalPrinter::SwitchTraining(const char* tag, bool on, int32_t* result) {
   BusyGuard busy;

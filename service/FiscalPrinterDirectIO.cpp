@@ -88,8 +88,7 @@ Outcome Logo(const int32_t* data, std::string* text) {
   // The reply lands in a buffer of our own; the application gets it only
   // when it gave a string to receive it.
   char reply[kLogoReplyChars + 1] = {};
-  const int32_t code =
-      Messaging::Instance().PrinterLogo(operation, text != nullptr ? text->c_str() : nullptr, reply);
+  const int32_t code = Messaging::Instance().PrinterLogo(operation, text != nullptr ? text->c_str() : nullptr, reply);
   if (code == kSuccess && operation == kLogoQuery && text != nullptr) *text = reply;
   return Done(code);
 }
@@ -135,17 +134,39 @@ int32_t FiscalPrinter::DirectIO(int32_t command, int32_t* data, std::string* tex
   const bool hasText = text != nullptr;
   Outcome outcome{kIllegal, text::kTextBadCommand};
   switch (command & 0xFF) {
-    case 35: outcome = Done(messaging.ItemImmVoid()); break;
-    case 44: outcome = hasData ? Done(messaging.TicketCopy(*data)) : kBadValue; break;
-    case 86: outcome = Done(messaging.ConfirmService()); break;
-    case 87: outcome = Done(messaging.ConfirmMemNearFull()); break;
-    case 128: outcome = ClearOperatingMemory(); break;
-    case 130: outcome = Done(messaging.ClearServiceInterval()); break;
-    case 131: outcome = Done(messaging.ClearFiscalModule()); break;
-    case 132: outcome = hasData ? Done(messaging.PrintEnabled(*data != 0)) : kMissing; break;
-    case 133: outcome = hasData && hasText ? WriteFiscalParameter(*data, *text) : kMissing; break;
-    case 134: outcome = hasData ? Done(messaging.Fiscalize(*data)) : kMissing; break;
-    case 135: outcome = hasData && hasText ? ReadFiscalParameter(*data, *text) : kMissing; break;
+    case 35:
+      outcome = Done(messaging.ItemImmVoid());
+      break;
+    case 44:
+      outcome = hasData ? Done(messaging.TicketCopy(*data)) : kBadValue;
+      break;
+    case 86:
+      outcome = Done(messaging.ConfirmService());
+      break;
+    case 87:
+      outcome = Done(messaging.ConfirmMemNearFull());
+      break;
+    case 128:
+      outcome = ClearOperatingMemory();
+      break;
+    case 130:
+      outcome = Done(messaging.ClearServiceInterval());
+      break;
+    case 131:
+      outcome = Done(messaging.ClearFiscalModule());
+      break;
+    case 132:
+      outcome = hasData ? Done(messaging.PrintEnabled(*data != 0)) : kMissing;
+      break;
+    case 133:
+      outcome = hasData && hasText ? WriteFiscalParameter(*data, *text) : kMissing;
+      break;
+    case 134:
+      outcome = hasData ? Done(messaging.Fiscalize(*data)) : kMissing;
+      break;
+    case 135:
+      outcome = hasData && hasText ? ReadFiscalParameter(*data, *text) : kMissing;
+      break;
     case 144:
       if (!hasData) {
         outcome = kBadValue;
@@ -154,11 +175,21 @@ int32_t FiscalPrinter::DirectIO(int32_t command, int32_t* data, std::string* tex
       displayItemDisabled_ = *data == 0;
       outcome = Done(kSuccess);
       break;
-    case 145: outcome = Done(messaging.CutPaper()); break;
-    case 146: outcome = hasText ? PrintBarCode(data, *text) : kMissing; break;
-    case 147: outcome = Logo(data, text); break;
-    case 150: outcome = Done(messaging.PrintJournal()); break;
-    case 151: outcome = hasText ? Done(messaging.DownloadJournal(text->c_str())) : kBadValue; break;
+    case 145:
+      outcome = Done(messaging.CutPaper());
+      break;
+    case 146:
+      outcome = hasText ? PrintBarCode(data, *text) : kMissing;
+      break;
+    case 147:
+      outcome = Logo(data, text);
+      break;
+    case 150:
+      outcome = Done(messaging.PrintJournal());
+      break;
+    case 151:
+      outcome = hasText ? Done(messaging.DownloadJournal(text->c_str())) : kBadValue;
+      break;
     case 152:
       if (!hasData || !hasText) {
         outcome = kMissing;
@@ -175,7 +206,8 @@ int32_t FiscalPrinter::DirectIO(int32_t command, int32_t* data, std::string* tex
       }
       outcome = Done(kSuccess);
       break;
-    default: break;
+    default:
+      break;
   }
   return Finish(outcome.code, result, outcome.text, true);
 }

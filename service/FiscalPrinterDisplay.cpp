@@ -73,8 +73,7 @@ int32_t FiscalPrinter::QueryContent(const char* fileName, const char* fromMarker
                                     int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::QueryContent", result);
-  Log::Instance().Write("FiscalPrinter::QueryContent", "%s; %s; %s", Text(fileName), Text(fromMarker),
-                        Text(toMarker));
+  Log::Instance().Write("FiscalPrinter::QueryContent", "%s; %s; %s", Text(fileName), Text(fromMarker), Text(toMarker));
   if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   return Finish(Messaging::Instance().DownloadJournal(Text(fileName)), result, nullptr, true);
 }

@@ -56,7 +56,8 @@ int32_t FiscalPrinter::SetError(int32_t code, int32_t* result, const char* text,
   // Showing it is an exchange of its own whose failure would store its own
   // text; the application must still read the error it was given.
   const char* shown = messaging.GetErrorMessage();
-  if (display && claimed_ && resultCode_ != kSuccess && resultCode_ != kTimeout && resultCode_ != kBusy && shown[0] != '\0') {
+  if (display && claimed_ && resultCode_ != kSuccess && resultCode_ != kTimeout && resultCode_ != kBusy &&
+      shown[0] != '\0') {
     char saved[kErrorTextSize];
     std::strncpy(saved, shown, sizeof saved - 1);
     saved[sizeof saved - 1] = '\0';
@@ -90,13 +91,32 @@ int32_t FiscalPrinter::CheckRecStatus(int32_t code, int32_t station) {
   int32_t* field = nullptr;
   int32_t value = 0;
   switch (code) {
-    case kSuccess: field = &receiptStatus_; value = opos::kSueRecPaperOk; break;
-    case kCoverOpen: field = &receiptStatus_; value = opos::kSueCoverOpen; break;
-    case kReceiptEmpty: field = &receiptStatus_; value = opos::kSueRecEmpty; break;
-    case kReceiptPaperNearEnd: field = &receiptStatus_; value = opos::kSueRecNearEmpty; break;
-    case kSlipEmpty: field = &slipStatus_; value = opos::kSueSlpEmpty; break;
-    case kSlipForm: field = &slipStatus_; value = opos::kSueSlpPaperOk; break;
-    default: return code;  // no answer or an unknown status: the last known one stands
+    case kSuccess:
+      field = &receiptStatus_;
+      value = opos::kSueRecPaperOk;
+      break;
+    case kCoverOpen:
+      field = &receiptStatus_;
+      value = opos::kSueCoverOpen;
+      break;
+    case kReceiptEmpty:
+      field = &receiptStatus_;
+      value = opos::kSueRecEmpty;
+      break;
+    case kReceiptPaperNearEnd:
+      field = &receiptStatus_;
+      value = opos::kSueRecNearEmpty;
+      break;
+    case kSlipEmpty:
+      field = &slipStatus_;
+      value = opos::kSueSlpEmpty;
+      break;
+    case kSlipForm:
+      field = &slipStatus_;
+      value = opos::kSueSlpPaperOk;
+      break;
+    default:
+      return code;  // no answer or an unknown status: the last known one stands
   }
   if (*field == value) return code;
   // Stored before the event goes out, so a handler reading the property

@@ -4,13 +4,13 @@
 #include <clocale>
 #include <cstdio>
 
+#include "config/Settings.h"
 #include "journal/Journal.h"
 #include "log/Log.h"
 #include "protocol/Messaging.h"
 #include "serial/RS232.h"
 #include "service/FiscalPrinter.h"
 #include "service/FiscalPrinterConstants.h"
-#include "config/Settings.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
 #include "tools/Tools.h"
@@ -44,8 +44,7 @@ void FiscalPrinter::ResetForOpen(EventSink* sink) {
   totalStepsLeft_ = 0;
 }
 
-int32_t FiscalPrinter::OpenService(const char* deviceClass, const char* deviceName, EventSink* sink,
-                                   int32_t* result) {
+int32_t FiscalPrinter::OpenService(const char* deviceClass, const char* deviceName, EventSink* sink, int32_t* result) {
   BusyGuard busy;
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::OpenService", result);
   ResetForOpen(sink);

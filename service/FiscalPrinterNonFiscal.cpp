@@ -28,7 +28,8 @@ int32_t FiscalPrinter::BeginNonFiscal(int32_t* result) {
   Log::Instance().Write("FiscalPrinter::BeginNonFiscal", "%s", "");
   if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   CheckRecStatus(0, currentStation_);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateMonitor)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateMonitor))
+    return Finish(kKeepRecordedResult, result, nullptr, true);
 
   Messaging& messaging = Messaging::Instance();
   // Its refusal does not matter; a printer that does not answer it gets no document.
@@ -62,7 +63,8 @@ int32_t FiscalPrinter::EndNonFiscal(int32_t* result) {
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::EndNonFiscal", result);
   Log::Instance().Write("FiscalPrinter::EndNonFiscal", "%s", "");
   if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateNonFiscal)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateNonFiscal))
+    return Finish(kKeepRecordedResult, result, nullptr, true);
   return Finish(Messaging::Instance().EndNonFiscal(currentStation_), result, nullptr, true);
 }
 

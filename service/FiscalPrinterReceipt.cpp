@@ -55,7 +55,8 @@ int32_t FiscalPrinter::PrintRecItem(const char* description, int64_t price, int3
                         static_cast<long long>(price), static_cast<long>(quantity), static_cast<long>(vatInfo),
                         static_cast<long long>(unitPrice), Text(unitName));
   if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt))
+    return Finish(kKeepRecordedResult, result, nullptr, true);
   if (!CheckCurrencyValue(price)) return Finish(kKeepRecordedResult, result, nullptr, true);
 
   Messaging& messaging = Messaging::Instance();
@@ -64,7 +65,8 @@ int32_t FiscalPrinter::PrintRecItem(const char* description, int64_t price, int3
     // A simple invoice is one amount with its document number.
     code = messaging.Invoice(price, Text(description));
   } else {
-    if (!CheckVatID(vatInfo) || !CheckCurrencyValue(unitPrice)) return Finish(kKeepRecordedResult, result, nullptr, true);
+    if (!CheckVatID(vatInfo) || !CheckCurrencyValue(unitPrice))
+      return Finish(kKeepRecordedResult, result, nullptr, true);
     code = messaging.Item(0, Text(description), price, quantity, vatInfo, unitPrice, Text(unitName));
   }
   return Finish(ReceiptCommandResult(code), result, nullptr, true);
@@ -85,23 +87,22 @@ int32_t FiscalPrinter::ItemLineOfKind(const char* tag, int lineKind, const char*
                         static_cast<long>(quantity), static_cast<long>(vatInfo), static_cast<long long>(unitAmount),
                         Text(unitName));
   if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt))
+    return Finish(kKeepRecordedResult, result, nullptr, true);
   if (!CheckVatID(vatInfo) || !CheckCurrencyValue(amount) || !CheckCurrencyValue(unitAmount)) {
     return Finish(kKeepRecordedResult, result, nullptr, true);
   }
-  const int32_t code = Messaging::Instance().Item(lineKind, Text(description), amount, quantity, vatInfo, unitAmount,
-                                                  Text(unitName));
+  const int32_t code =
+      Messaging::Instance().Item(lineKind, Text(description), amount, quantity, vatInfo, unitAmount, Text(unitName));
   return Finish(ReceiptCommandResult(code), result, nullptr, true);
 }
 
 int32_t FiscalPrinter::PrintRecVoidItem(const char* description, int64_t amount, int32_t quantity,
-                                        int32_t adjustmentType, int64_t adjustment, int32_t vatInfo,
-                                        int32_t* result) {
+                                        int32_t adjustmentType, int64_t adjustment, int32_t vatInfo, int32_t* result) {
   // No lock of its own: the void line below takes it, logs and checks.
   Log::Instance().Write("FiscalPrinter::PrintRecVoidItem", "%s; %lld; %ld; %ld; %lld; %ld", Text(description),
-                        static_cast<long long>(amount), static_cast<long>(quantity),
-                        static_cast<long>(adjustmentType), static_cast<long long>(adjustment),
-                        static_cast<long>(vatInfo));
+                        static_cast<long long>(amount), static_cast<long>(quantity), static_cast<long>(adjustmentType),
+                        static_cast<long long>(adjustment), static_cast<long>(vatInfo));
   // With no unit price the printer gets the amount divided by the quantity.
   return PrintRecItemVoid(description, amount, quantity, vatInfo, 0, "", result);
 }
@@ -120,7 +121,8 @@ int32_t FiscalPrinter::PrintRecSubtotal(int64_t amount, int32_t* result) {
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::PrintRecSubtotal", result);
   Log::Instance().Write("FiscalPrinter::PrintRecSubtotal", "%lld", static_cast<long long>(amount));
   if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
-  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateFiscalReceipt))
+    return Finish(kKeepRecordedResult, result, nullptr, true);
   const int32_t code = Messaging::Instance().Subtotal(true);
   return Finish(ReceiptCommandResult(code), result, nullptr, true);
 }
@@ -193,7 +195,8 @@ int32_t FiscalPrinter::PrintRecCash(int64_t amount, int32_t* result) {
   if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   // A single cash document needs an idle printer, a cash line an open ticket.
   const int expected = singleCashReceipt_ ? kPrinterStateMonitor : kPrinterStateFiscalReceipt;
-  if (!CheckPrinterState(expected) || !CheckCurrencyValue(amount)) return Finish(kKeepRecordedResult, result, nullptr, true);
+  if (!CheckPrinterState(expected) || !CheckCurrencyValue(amount))
+    return Finish(kKeepRecordedResult, result, nullptr, true);
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
   // The receipt type carries the direction; the amount is always positive.
   if (fiscalReceiptType_ == opos::kReceiptTypeCashOut) amount = -amount;

@@ -24,8 +24,7 @@ constexpr int kVatReadChars = 16;
 
 // A rate in whole percent as the printer stores it: exactly two digits.
 bool IsVatRateText(const char* text) {
-  return std::strlen(text) == kVatEntryChars && text[0] >= '0' && text[0] <= '9' && text[1] >= '0' &&
-         text[1] <= '9';
+  return std::strlen(text) == kVatEntryChars && text[0] >= '0' && text[0] <= '9' && text[1] >= '0' && text[1] <= '9';
 }
 
 }  // namespace

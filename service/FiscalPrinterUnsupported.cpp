@@ -76,8 +76,7 @@ int32_t FiscalPrinter::ClearDescriptors(int32_t* result) {
 }
 
 int32_t FiscalPrinter::CreateWindow(int32_t viewportRow, int32_t viewportColumn, int32_t viewportHeight,
-                                    int32_t viewportWidth, int32_t windowHeight, int32_t windowWidth,
-                                    int32_t* result) {
+                                    int32_t viewportWidth, int32_t windowHeight, int32_t windowWidth, int32_t* result) {
   return Unsupported("FiscalPrinter::CreateWindow", result, "%d; %d; %d; %d; %d; %d", viewportRow, viewportColumn,
                      viewportHeight, viewportWidth, windowHeight, windowWidth);
 }
@@ -148,8 +147,7 @@ int32_t FiscalPrinter::PrintFiscalDocumentLine(const char* documentLine, int32_t
   return Unsupported("FiscalPrinter::PrintFiscalDocumentLine", result, "%s", Text(documentLine));
 }
 
-int32_t FiscalPrinter::PrintFixedOutput(int32_t documentType, int32_t lineNumber, const char* data,
-                                        int32_t* result) {
+int32_t FiscalPrinter::PrintFixedOutput(int32_t documentType, int32_t lineNumber, const char* data, int32_t* result) {
   return Unsupported("FiscalPrinter::PrintFixedOutput", result, "%d; %d; %s", documentType, lineNumber, Text(data));
 }
 
@@ -165,8 +163,8 @@ int32_t FiscalPrinter::PrintRecItemFuel(const char* description, int64_t price, 
                      Amount(specialTax), Text(specialTaxName));
 }
 
-int32_t FiscalPrinter::PrintRecItemFuelVoid(const char* description, int64_t price, int32_t vatInfo,
-                                            int64_t specialTax, int32_t* result) {
+int32_t FiscalPrinter::PrintRecItemFuelVoid(const char* description, int64_t price, int32_t vatInfo, int64_t specialTax,
+                                            int32_t* result) {
   return Unsupported("FiscalPrinter::PrintRecItemFuelVoid", result, "%s; %lld; %d; %lld", Text(description),
                      Amount(price), vatInfo, Amount(specialTax));
 }
@@ -181,10 +179,8 @@ int32_t FiscalPrinter::PrintRecPackageAdjustment(int32_t adjustmentType, const c
                      Text(description), Text(vatAdjustment));
 }
 
-int32_t FiscalPrinter::PrintRecPackageAdjustVoid(int32_t adjustmentType, const char* vatAdjustment,
-                                                 int32_t* result) {
-  return Unsupported("FiscalPrinter::PrintRecPackageAdjustVoid", result, "%d; %s", adjustmentType,
-                     Text(vatAdjustment));
+int32_t FiscalPrinter::PrintRecPackageAdjustVoid(int32_t adjustmentType, const char* vatAdjustment, int32_t* result) {
+  return Unsupported("FiscalPrinter::PrintRecPackageAdjustVoid", result, "%d; %s", adjustmentType, Text(vatAdjustment));
 }
 
 int32_t FiscalPrinter::PrintRecTaxID(const char* taxId, int32_t* result) {

@@ -37,9 +37,8 @@ std::uint16_t Tools::Crc16(const void* bytes, std::size_t length, std::uint16_t 
   std::uint16_t crc = start;
   // The register folds into the first two bytes of each group of eight.
   for (; length >= 8; length -= 8, p += 8) {
-    crc = static_cast<std::uint16_t>(
-        kCrc[7][p[0] ^ (crc >> 8)] ^ kCrc[6][p[1] ^ (crc & 0xFF)] ^ kCrc[5][p[2]] ^ kCrc[4][p[3]] ^
-        kCrc[3][p[4]] ^ kCrc[2][p[5]] ^ kCrc[1][p[6]] ^ kCrc[0][p[7]]);
+    crc = static_cast<std::uint16_t>(kCrc[7][p[0] ^ (crc >> 8)] ^ kCrc[6][p[1] ^ (crc & 0xFF)] ^ kCrc[5][p[2]] ^
+                                     kCrc[4][p[3]] ^ kCrc[3][p[4]] ^ kCrc[2][p[5]] ^ kCrc[1][p[6]] ^ kCrc[0][p[7]]);
   }
   for (std::size_t i = 0; i < length; ++i) {
     crc = static_cast<std::uint16_t>(kCrc[0][(p[i] ^ (crc >> 8)) & 0xFF] ^ (crc << 8));

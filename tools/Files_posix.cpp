@@ -57,7 +57,8 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
   result = LastError();
   // Some file systems do not know the flag; others refuse for good.
-  if (result != EINVAL && result != ENOSYS && result != EOPNOTSUPP) return result == EXDEV ? file_hook::kOtherVolume : result;
+  if (result != EINVAL && result != ENOSYS && result != EOPNOTSUPP)
+    return result == EXDEV ? file_hook::kOtherVolume : result;
 #endif
   struct stat info {};
   if (::lstat(from.c_str(), &info) != 0) return LastError();

@@ -1,6 +1,6 @@
 // Directory operations and the platform pieces of a move on Windows (ANSI file API).
-#include <io.h>
 #include <windows.h>
+#include <io.h>
 
 #include <cstdio>
 

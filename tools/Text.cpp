@@ -14,9 +14,7 @@ constexpr std::size_t kMaxText = 1000;
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // A width argument as a length: negative counts as 0, the cap as given.
-std::size_t ClampWidth(int width) {
-  return width <= 0 ? 0 : std::min(static_cast<std::size_t>(width), kMaxText);
-}
+std::size_t ClampWidth(int width) { return width <= 0 ? 0 : std::min(static_cast<std::size_t>(width), kMaxText); }
 
 }  // namespace
 

@@ -70,8 +70,8 @@ int ConversionWidth(char letter) { return letter == 'Y' ? 4 : 2; }
 
 // Sets the field of one conversion; false for an unknown letter, unreadable
 // digits or a value out of range.
-bool ApplyConversion(char letter, const char* text, std::size_t length, std::size_t position,
-                     std::tm& time, bool& dayRead) {
+bool ApplyConversion(char letter, const char* text, std::size_t length, std::size_t position, std::tm& time,
+                     bool& dayRead) {
   int value = 0;
   if (!ReadNumber(text, length, position, ConversionWidth(letter), value)) return false;
   switch (letter) {
@@ -142,8 +142,7 @@ int ParseByTemplate(const char* text, const char* textTemplate, std::tm& time) {
 
 }  // namespace
 
-int Tools::FormatTime(char* out, std::size_t size, const char* outFormat, const char* text,
-                      const char* textTemplate) {
+int Tools::FormatTime(char* out, std::size_t size, const char* outFormat, const char* text, const char* textTemplate) {
   if (!out || size == 0) return kIllegal;
   std::memset(out, 0, size);
   std::tm time = GetLocalTime();

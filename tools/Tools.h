@@ -63,8 +63,7 @@ class Tools : public ProcessSingleton<Tools> {
   // at most size bytes including the terminator. 0 or 106 (output empty).
   // Each conversion must read its full width of decimal digits; a day that
   // does not exist in its month (32 January, 30 February) is refused.
-  static int FormatTime(char* out, std::size_t size, const char* outFormat, const char* text,
-                        const char* textTemplate);
+  static int FormatTime(char* out, std::size_t size, const char* outFormat, const char* text, const char* textTemplate);
 
   // ---- Text and numbers ----
   static std::string MakeFormat(const char* prefix, int width, const char* suffix);

@@ -125,7 +125,8 @@ bool ParseReceipt(const ParsedBody& body, const PaymentTable& table, ReceiptRequ
   for (std::size_t i = 0; i + 1 < receipt.payments.size(); ++i) {
     before += receipt.payments[i].amount;
     if (before >= receipt.total) {
-      return top.Fail("payments[" + std::to_string(i + 1) + "]", "is not needed: the payments before it cover the total");
+      return top.Fail("payments[" + std::to_string(i + 1) + "]",
+                      "is not needed: the payments before it cover the total");
     }
   }
   return true;
@@ -168,8 +169,8 @@ bool JournalBaseName(const std::string& name, std::string& base) {
   }
   if (stem.empty() || stem.size() > 64 || stem[0] == '.' || stem.find("..") != std::string::npos) return false;
   for (char c : stem) {
-    const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
-                    c == '_' || c == '-';
+    const bool ok =
+        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
     if (!ok) return false;
   }
   base = stem;

@@ -47,17 +47,14 @@ const char* PrinterStateText(int32_t state) {
 }
 
 Json ErrorJson(const CallOutcome& outcome, const std::string& step) {
-  return Json{{"resultCode", outcome.resultCode},
-              {"extended", outcome.extended},
-              {"text", outcome.text},
-              {"step", step}};
+  return Json{
+      {"resultCode", outcome.resultCode}, {"extended", outcome.extended}, {"text", outcome.text}, {"step", step}};
 }
 
 }  // namespace
 
 int64_t NowSeconds() {
-  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
 Desk::Desk(PrinterSession& session, IdStore& store, RequestGate& gate, DeskOptions options)
@@ -184,7 +181,8 @@ Answer Desk::StillPending(const IdRecord& record, const std::string& step, const
 Answer Desk::Failed(IdRecord& record, const std::string& step, const CallOutcome& outcome, bool opened) {
   session_.Note(outcome.code);
   if (outcome.code == kTimeout) {
-    return StillPending(record, step, outcome, "The printer stopped answering, so whether it did this step is not known.");
+    return StillPending(record, step, outcome,
+                        "The printer stopped answering, so whether it did this step is not known.");
   }
   if (opened) {
     int32_t result = 0;
@@ -277,7 +275,9 @@ Answer Desk::GetPrinter() {
                      {"dayOpened", session_.Number(opos::pidx::kDayOpened) != 0},
                      {"closureRequired", haveClosure ? Json(closure == "1") : Json(nullptr)},
                      {"trainingMode", session_.Number(opos::pidx::kTrainingModeActive) != 0},
-                     {"paper", paperOut ? "out" : paperLow ? "near-end" : "ok"},
+                     {"paper", paperOut   ? "out"
+                               : paperLow ? "near-end"
+                                          : "ok"},
                      {"cover", coverOpen ? "open" : "closed"},
                      {"pendingIds", store_.Pending().size()}};
   return answer;
@@ -305,11 +305,13 @@ Answer Desk::ListReceipts(std::size_t count) {
 
 Answer Desk::GetReceipt(const std::string& id) {
   const auto record = store_.Find(id);
-  if (!record) return Refusal(404, "no request with this id is known (ids are kept " +
-                                       std::to_string(options_.keepDays) + " days)");
+  if (!record)
+    return Refusal(404,
+                   "no request with this id is known (ids are kept " + std::to_string(options_.keepDays) + " days)");
   Answer answer;
-  answer.body = Json{{"id", record->id},       {"kind", record->kind},       {"outcome", IdStateName(record->state)},
-                     {"created", record->created}, {"updated", record->updated}, {"answer", record->answer}};
+  answer.body =
+      Json{{"id", record->id},           {"kind", record->kind},       {"outcome", IdStateName(record->state)},
+           {"created", record->created}, {"updated", record->updated}, {"answer", record->answer}};
   return answer;
 }
 

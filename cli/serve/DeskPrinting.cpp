@@ -66,8 +66,8 @@ Answer Desk::RunReceipt(const ReceiptRequest& receipt, IdRecord& record) {
                                 item.unitPrice, item.unit.c_str(), &result);
     if (code != kSuccess) return Failed(record, step, session_.Outcome(code), true);
     if (item.discount) {
-      code = printer.PrintRecItemAdjustment(kAmountDiscount, DiscountLabel(*item.discount).c_str(),
-                                            item.discountAmount, item.vat, &result);
+      code = printer.PrintRecItemAdjustment(kAmountDiscount, DiscountLabel(*item.discount).c_str(), item.discountAmount,
+                                            item.vat, &result);
       if (code != kSuccess) return Failed(record, step + ".discount", session_.Outcome(code), true);
     }
     CrashPoint(("item-" + std::to_string(i + 1)).c_str());
@@ -134,7 +134,8 @@ Answer Desk::RunReceipt(const ReceiptRequest& receipt, IdRecord& record) {
 Answer Desk::RunCash(const CashRequest& cash, IdRecord& record) {
   FiscalPrinter& printer = session_.Printer();
   int32_t result = 0;
-  const Json done{{"ok", true}, {"id", cash.id}, {"amount", AmountJson(cash.amount)}, {"direction", cash.in ? "in" : "out"}};
+  const Json done{
+      {"ok", true}, {"id", cash.id}, {"amount", AmountJson(cash.amount)}, {"direction", cash.in ? "in" : "out"}};
   record.facts = Json{{"mode", options_.singleCashReceipt ? "single" : "ticket"}, {"done", done}};
   if (!options_.singleCashReceipt) record.printerId = PrinterIdFor(cash.id);
   if (!store_.Put(record)) {
@@ -218,15 +219,20 @@ Answer Desk::RunReport(bool zReport, IdRecord* record) {
     return answer;
   }
   if (record != nullptr) {
-    if (code == kTimeout) return StillPending(*record, zReport ? "z-report" : "x-report", outcome, "The printer stopped answering.");
+    if (code == kTimeout)
+      return StillPending(*record, zReport ? "z-report" : "x-report", outcome, "The printer stopped answering.");
     body["outcome"] = "failed";
-    body["error"] = Json{{"resultCode", outcome.resultCode}, {"extended", outcome.extended}, {"text", outcome.text},
+    body["error"] = Json{{"resultCode", outcome.resultCode},
+                         {"extended", outcome.extended},
+                         {"text", outcome.text},
                          {"step", zReport ? "z-report" : "x-report"}};
     return Settled(*record, IdState::kFailed, 422, body);
   }
   Answer answer;
   answer.status = code == kTimeout ? 503 : 422;
-  body["error"] = Json{{"resultCode", outcome.resultCode}, {"extended", outcome.extended}, {"text", outcome.text},
+  body["error"] = Json{{"resultCode", outcome.resultCode},
+                       {"extended", outcome.extended},
+                       {"text", outcome.text},
                        {"step", zReport ? "z-report" : "x-report"}};
   answer.body = body;
   return answer;

@@ -43,8 +43,9 @@ Json Unknown(const IdRecord& record, const std::string& what) {
   return Json{{"ok", false},
               {"id", record.id},
               {"outcome", "unknown"},
-              {"error", Json{{"text", "the server stopped while this request was under way, and the printer "
-                                      "cannot tell whether it was printed"},
+              {"error", Json{{"text",
+                              "the server stopped while this request was under way, and the printer "
+                              "cannot tell whether it was printed"},
                              {"step", record.step}}},
               {"check", what + " The server never prints this id again."}};
 }
@@ -116,8 +117,9 @@ bool Desk::SettleReceipt(IdRecord& record, std::string& why) {
                  {"id", record.id},
                  {"outcome", "failed"},
                  {"cancelled", true},
-                 {"error", Json{{"text", "the receipt was open and unpaid when the server stopped; it was voided. "
-                                         "Send the same request again to print it."},
+                 {"error", Json{{"text",
+                                 "the receipt was open and unpaid when the server stopped; it was voided. "
+                                 "Send the same request again to print it."},
                                 {"step", record.step}}}});
     return true;
   }
@@ -159,14 +161,16 @@ bool Desk::SettleReceipt(IdRecord& record, std::string& why) {
               Json{{"ok", false},
                    {"id", record.id},
                    {"outcome", "failed"},
-                   {"error", Json{{"text", "the printer holds no receipt of this request: it never reached the "
-                                           "printer or was cancelled there. Send the same request again to print it."},
+                   {"error", Json{{"text",
+                                   "the printer holds no receipt of this request: it never reached the "
+                                   "printer or was cancelled there. Send the same request again to print it."},
                                   {"step", record.step}}}});
       return true;
     case Known::kCannotTell:
       Settled(record, IdState::kUnknown, 502,
-              Unknown(record, "Look at the printer's paper or journal for a receipt of this sale printed around the "
-                              "time it was sent: if there is one, the sale is done; if not, send it with a new id."));
+              Unknown(record,
+                      "Look at the printer's paper or journal for a receipt of this sale printed around the "
+                      "time it was sent: if there is one, the sale is done; if not, send it with a new id."));
       return true;
     case Known::kSilent:
       break;
@@ -183,8 +187,9 @@ bool Desk::SettleCash(IdRecord& record, std::string& why) {
             Json{{"ok", false},
                  {"id", record.id},
                  {"outcome", "failed"},
-                 {"error", Json{{"text", "the server stopped before the cash document was sent; nothing was "
-                                         "printed. Send the same request again to print it."},
+                 {"error", Json{{"text",
+                                 "the server stopped before the cash document was sent; nothing was "
+                                 "printed. Send the same request again to print it."},
                                 {"step", record.step}}}});
     return true;
   }
@@ -193,8 +198,9 @@ bool Desk::SettleCash(IdRecord& record, std::string& why) {
     return false;
   }
   Settled(record, IdState::kUnknown, 502,
-          Unknown(record, "Look at the paper for a cash document (\"Príjem hotovosti\" or \"Výdaj hotovosti\") "
-                          "printed around the time it was sent, and count the drawer."));
+          Unknown(record,
+                  "Look at the paper for a cash document (\"Príjem hotovosti\" or \"Výdaj hotovosti\") "
+                  "printed around the time it was sent, and count the drawer."));
   return true;
 }
 

@@ -154,10 +154,9 @@ HttpApi::HttpApi(SafetyRules rules, PaymentTable payments, Desk& desk)
 HttpApi::~HttpApi() = default;
 
 bool HttpApi::Bind() {
-  port_ = rules_.address.port == 0 ? server_->bind_to_any_port(rules_.address.host)
-                                   : (server_->bind_to_port(rules_.address.host, rules_.address.port)
-                                          ? rules_.address.port
-                                          : -1);
+  port_ = rules_.address.port == 0
+              ? server_->bind_to_any_port(rules_.address.host)
+              : (server_->bind_to_port(rules_.address.host, rules_.address.port) ? rules_.address.port : -1);
   if (port_ <= 0) return false;
   WidenAcceptQueue(static_cast<socket_t>(socket_), kAcceptQueue);
   return true;
@@ -280,15 +279,12 @@ void HttpApi::Routes() {
     res.set_header("Content-Security-Policy", "default-src 'self'; frame-ancestors 'none'");
     res.set_content(PageHtml(), "text/html; charset=utf-8");
   });
-  server.Get("/app.js", [](const Request&, Response& res) {
-    res.set_content(PageScript(), "text/javascript; charset=utf-8");
-  });
-  server.Get("/app.css", [](const Request&, Response& res) {
-    res.set_content(PageStyle(), "text/css; charset=utf-8");
-  });
-  server.Get("/api/v1/openapi.json", [this](const Request&, Response& res) {
-    SendJson(res, 200, OpenApiDocument(payments_));
-  });
+  server.Get("/app.js",
+             [](const Request&, Response& res) { res.set_content(PageScript(), "text/javascript; charset=utf-8"); });
+  server.Get("/app.css",
+             [](const Request&, Response& res) { res.set_content(PageStyle(), "text/css; charset=utf-8"); });
+  server.Get("/api/v1/openapi.json",
+             [this](const Request&, Response& res) { SendJson(res, 200, OpenApiDocument(payments_)); });
   server.Get("/api/v1/printer", [this](const Request&, Response& res) { SendAnswer(res, desk_.GetPrinter()); });
 
   post("/api/v1/receipts", [this](const Request& req, Response& res) {
@@ -299,12 +295,10 @@ void HttpApi::Routes() {
     if (!ParseReceipt(body, payments_, receipt, error)) return SendError(res, error.status, error.text, error.field);
     SendAnswer(res, desk_.PostReceipt(receipt, Digest("receipt", body)));
   });
-  server.Get("/api/v1/receipts", [this](const Request&, Response& res) {
-    SendAnswer(res, desk_.ListReceipts(kRecentReceipts));
-  });
-  server.Get(R"(/api/v1/receipts/([A-Za-z0-9._:-]{1,64}))", [this](const Request& req, Response& res) {
-    SendAnswer(res, desk_.GetReceipt(req.matches[1]));
-  });
+  server.Get("/api/v1/receipts",
+             [this](const Request&, Response& res) { SendAnswer(res, desk_.ListReceipts(kRecentReceipts)); });
+  server.Get(R"(/api/v1/receipts/([A-Za-z0-9._:-]{1,64}))",
+             [this](const Request& req, Response& res) { SendAnswer(res, desk_.GetReceipt(req.matches[1])); });
   post("/api/v1/cash", [this](const Request& req, Response& res) {
     ParsedBody body;
     if (!ReadBody(req, res, false, body)) return;

@@ -18,7 +18,7 @@ namespace httplib {
 class Server;
 struct Request;
 struct Response;
-}
+}  // namespace httplib
 
 namespace kestrel::serve {
 

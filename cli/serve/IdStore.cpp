@@ -43,10 +43,17 @@ const char* IdStateName(IdState state) {
 }
 
 Json RecordJson(const IdRecord& record) {
-  return Json{{"id", record.id},           {"kind", record.kind},   {"digest", record.digest},
-              {"state", IdStateName(record.state)}, {"printerId", record.printerId},
-              {"created", record.created}, {"updated", record.updated}, {"step", record.step},
-              {"facts", record.facts},     {"status", record.status}, {"answer", record.answer}};
+  return Json{{"id", record.id},
+              {"kind", record.kind},
+              {"digest", record.digest},
+              {"state", IdStateName(record.state)},
+              {"printerId", record.printerId},
+              {"created", record.created},
+              {"updated", record.updated},
+              {"step", record.step},
+              {"facts", record.facts},
+              {"status", record.status},
+              {"answer", record.answer}};
 }
 
 bool RecordFromJson(const Json& json, IdRecord& record) {
@@ -135,8 +142,7 @@ std::vector<IdRecord> IdStore::Pending() const {
   for (const auto& [id, record] : records_) {
     if (record.state == IdState::kPending) pending.push_back(record);
   }
-  std::sort(pending.begin(), pending.end(),
-            [](const IdRecord& a, const IdRecord& b) { return a.created < b.created; });
+  std::sort(pending.begin(), pending.end(), [](const IdRecord& a, const IdRecord& b) { return a.created < b.created; });
   return pending;
 }
 

@@ -31,7 +31,7 @@ struct IdRecord {
   std::string printerId;  // the identifier the printer keeps with the receipt
   int64_t created = 0;    // seconds since the epoch
   int64_t updated = 0;
-  std::string step;  // the last step the request reached before the printer was asked
+  std::string step;             // the last step the request reached before the printer was asked
   Json facts = Json::object();  // what settling needs (amount paid, progress, counters)
   int status = 0;               // the recorded answer's HTTP status
   Json answer;                  // the recorded answer

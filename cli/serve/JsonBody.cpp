@@ -271,16 +271,15 @@ bool FieldReader::Id(const char* name, bool required, std::string& out) {
   const std::string& text = value->get_ref<const std::string&>();
   bool ok = !text.empty() && text.size() <= 64;
   for (char c : text) {
-    ok = ok && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
-                c == '_' || c == ':' || c == '-');
+    ok = ok && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' ||
+                c == ':' || c == '-');
   }
   if (!ok) return Fail(PathOf(name), "must be 1 to 64 characters of A-Z a-z 0-9 . _ : -");
   out = text;
   return true;
 }
 
-bool FieldReader::Decimal(const char* name, bool required, int decimals, int64_t min, int64_t max,
-                          int64_t& units) {
+bool FieldReader::Decimal(const char* name, bool required, int decimals, int64_t min, int64_t max, int64_t& units) {
   const Json* value = Field(name, required);
   if (value == nullptr) return error_.text.empty();
   if (!value->is_number()) return Fail(PathOf(name), std::string("must be a number, not ") + TypeName(*value));
@@ -301,9 +300,8 @@ bool FieldReader::Integer(const char* name, bool required, int64_t min, int64_t 
   if (!field->is_number_integer()) {
     return Fail(PathOf(name), std::string("must be a whole number, not ") + TypeName(*field));
   }
-  const int64_t number = field->is_number_unsigned() && field->get<uint64_t>() > INT64_MAX
-                             ? INT64_MAX
-                             : field->get<int64_t>();
+  const int64_t number =
+      field->is_number_unsigned() && field->get<uint64_t>() > INT64_MAX ? INT64_MAX : field->get<int64_t>();
   if (number < min || number > max) {
     return Fail(PathOf(name), "must be from " + std::to_string(min) + " to " + std::to_string(max));
   }

@@ -31,8 +31,8 @@ Json PrintingReplies(const char* okSchema) {
       {"422", Reply("The printer refused; nothing of the request stands at the printer (outcome failed); the same "
                     "request may be sent again",
                     "Failure")},
-      {"502", Reply("The outcome is unknown and the server never prints the id again; check says what to look at",
-                    "Failure")},
+      {"502",
+       Reply("The outcome is unknown and the server never prints the id again; check says what to look at", "Failure")},
       {"503", Reply("The printer is busy, silent or settling an earlier id (outcome pending); send the same request "
                     "again after Retry-After",
                     "Failure")}};
@@ -49,41 +49,47 @@ Json OpenApiDocument(const PaymentTable& payments) {
   }
   const Json id{{"type", "string"},
                 {"pattern", "^[A-Za-z0-9._:-]{1,64}$"},
-                {"description", "The client's id of this request. The same id with the same body returns the "
-                                "recorded answer and prints nothing; with another body it is refused (409)."}};
+                {"description",
+                 "The client's id of this request. The same id with the same body returns the "
+                 "recorded answer and prints nothing; with another body it is refused (409)."}};
   const Json discount{{"type", "object"},
                       {"additionalProperties", false},
                       {"description", "Either an amount or a percentage (0-100) taken off"},
                       {"properties", {{"amount", Amount("EUR")}, {"percent", {{"type", "number"}, {"maximum", 100}}}}}};
   Json schemas;
-  schemas["Item"] = {{"type", "object"},
-                     {"additionalProperties", false},
-                     {"required", {"text", "quantity", "unitPrice", "vat"}},
-                     {"properties",
-                      {{"text", {{"type", "string"}, {"maxLength", 40}}},
-                       {"quantity", {{"type", "number"}, {"exclusiveMinimum", 0}, {"multipleOf", 0.0001}}},
-                       {"unitPrice", Amount("EUR per unit")},
-                       {"vat", {{"type", "integer"}, {"minimum", 1}, {"maximum", 8},
-                                {"description", "The printer's VAT rate number"}}},
-                       {"unit", {{"type", "string"}, {"maxLength", 3}}},
-                       {"discount", Ref("Discount")}}}};
+  schemas["Item"] = {
+      {"type", "object"},
+      {"additionalProperties", false},
+      {"required", {"text", "quantity", "unitPrice", "vat"}},
+      {"properties",
+       {{"text", {{"type", "string"}, {"maxLength", 40}}},
+        {"quantity", {{"type", "number"}, {"exclusiveMinimum", 0}, {"multipleOf", 0.0001}}},
+        {"unitPrice", Amount("EUR per unit")},
+        {"vat",
+         {{"type", "integer"}, {"minimum", 1}, {"maximum", 8}, {"description", "The printer's VAT rate number"}}},
+        {"unit", {{"type", "string"}, {"maxLength", 3}}},
+        {"discount", Ref("Discount")}}}};
   schemas["Discount"] = discount;
   schemas["Payment"] = {{"type", "object"},
                         {"additionalProperties", false},
                         {"required", {"amount"}},
                         {"properties",
                          {{"amount", Amount("EUR")},
-                          {"type", {{"type", "string"}, {"enum", types}, {"default", "cash"},
-                                    {"description", "Payment types and the printer's codes: " + table}}}}}};
-  schemas["Receipt"] = {{"type", "object"},
-                        {"additionalProperties", false},
-                        {"required", {"id", "items", "payments"}},
-                        {"properties",
-                         {{"id", id},
-                          {"items", {{"type", "array"}, {"minItems", 1}, {"maxItems", 200}, {"items", Ref("Item")}}},
-                          {"discount", Ref("Discount")},
-                          {"message", {{"type", "string"}, {"maxLength", 4000}}},
-                          {"payments", {{"type", "array"}, {"minItems", 1}, {"maxItems", 8}, {"items", Ref("Payment")}}}}}};
+                          {"type",
+                           {{"type", "string"},
+                            {"enum", types},
+                            {"default", "cash"},
+                            {"description", "Payment types and the printer's codes: " + table}}}}}};
+  schemas["Receipt"] = {
+      {"type", "object"},
+      {"additionalProperties", false},
+      {"required", {"id", "items", "payments"}},
+      {"properties",
+       {{"id", id},
+        {"items", {{"type", "array"}, {"minItems", 1}, {"maxItems", 200}, {"items", Ref("Item")}}},
+        {"discount", Ref("Discount")},
+        {"message", {{"type", "string"}, {"maxLength", 4000}}},
+        {"payments", {{"type", "array"}, {"minItems", 1}, {"maxItems", 8}, {"items", Ref("Payment")}}}}}};
   schemas["ReceiptPrinted"] = {{"type", "object"},
                                {"properties",
                                 {{"ok", {{"type", "boolean"}}},
@@ -91,17 +97,19 @@ Json OpenApiDocument(const PaymentTable& payments) {
                                  {"receiptNumber", {{"type", "integer"}}},
                                  {"total", Amount("EUR, as the printer added it up")},
                                  {"change", Amount("EUR handed back")}}}};
-  schemas["Cash"] = {{"type", "object"},
-                     {"additionalProperties", false},
-                     {"required", {"id", "amount", "direction"}},
-                     {"properties",
-                      {{"id", id}, {"amount", Amount("EUR")}, {"direction", {{"type", "string"}, {"enum", {"in", "out"}}}}}}};
+  schemas["Cash"] = {
+      {"type", "object"},
+      {"additionalProperties", false},
+      {"required", {"id", "amount", "direction"}},
+      {"properties",
+       {{"id", id}, {"amount", Amount("EUR")}, {"direction", {{"type", "string"}, {"enum", {"in", "out"}}}}}}};
   schemas["Done"] = {{"type", "object"}, {"properties", {{"ok", {{"type", "boolean"}}}, {"id", {{"type", "string"}}}}}};
-  schemas["Error"] = {{"type", "object"},
-                      {"properties",
-                       {{"ok", {{"type", "boolean"}, {"const", false}}},
-                        {"error", {{"type", "object"},
-                                   {"properties", {{"text", {{"type", "string"}}}, {"field", {{"type", "string"}}}}}}}}}};
+  schemas["Error"] = {
+      {"type", "object"},
+      {"properties",
+       {{"ok", {{"type", "boolean"}, {"const", false}}},
+        {"error",
+         {{"type", "object"}, {"properties", {{"text", {{"type", "string"}}}, {"field", {{"type", "string"}}}}}}}}}};
   schemas["Failure"] = {
       {"type", "object"},
       {"properties",
@@ -110,12 +118,14 @@ Json OpenApiDocument(const PaymentTable& payments) {
         {"outcome", {{"type", "string"}, {"enum", {"failed", "pending", "unknown"}}}},
         {"cancelled", {{"type", "boolean"}}},
         {"check", {{"type", "string"}}},
-        {"error", {{"type", "object"},
-                   {"properties",
-                    {{"resultCode", {{"type", "integer"}}},
-                     {"extended", {{"type", "integer"}}},
-                     {"text", {{"type", "string"}, {"description", "The service's error text (Slovak)"}}},
-                     {"step", {{"type", "string"}, {"description", "open, items[N], discount, message, payments[N], close"}}}}}}}}}};
+        {"error",
+         {{"type", "object"},
+          {"properties",
+           {{"resultCode", {{"type", "integer"}}},
+            {"extended", {{"type", "integer"}}},
+            {"text", {{"type", "string"}, {"description", "The service's error text (Slovak)"}}},
+            {"step",
+             {{"type", "string"}, {"description", "open, items[N], discount, message, payments[N], close"}}}}}}}}}};
 
   Json paths;
   paths["/api/v1/printer"]["get"] = {
@@ -140,13 +150,15 @@ Json OpenApiDocument(const PaymentTable& payments) {
       {"responses", PrintingReplies("Done")}};
   paths["/api/v1/cancel"]["post"] = {
       {"summary", "End whatever is open: void an unpaid receipt, close a paid one, end a non-fiscal document"},
-      {"responses", {{"200", {{"description", "what: nothing, receipt-voided, receipt-closed, non-fiscal-ended"}}},
-                     {"422", Reply("The printer refused", "Failure")}}}};
+      {"responses",
+       {{"200", {{"description", "what: nothing, receipt-voided, receipt-closed, non-fiscal-ended"}}},
+        {"422", Reply("The printer refused", "Failure")}}}};
   paths["/api/v1/journal"]["post"] = {
       {"summary", "Save the electronic journal as NAME.txt and NAME.bin in the export directory; body {\"name\"}"},
-      {"responses", {{"201", {{"description", "files: the names written"}}},
-                     {"409", Reply("A file of that name exists", "Error")},
-                     {"422", Reply("Nothing to save, or the printer refused", "Error")}}}};
+      {"responses",
+       {{"201", {{"description", "files: the names written"}}},
+        {"409", Reply("A file of that name exists", "Error")},
+        {"422", Reply("Nothing to save, or the printer refused", "Error")}}}};
   paths["/api/v1/journal"]["get"] = {{"summary", "The saved journals"},
                                      {"responses", {{"200", {{"description", "files: name, size, modified"}}}}}};
   paths["/api/v1/journal/{name}"]["get"] = {
@@ -160,12 +172,12 @@ Json OpenApiDocument(const PaymentTable& payments) {
               {"info",
                {{"title", "Kestrel fiscal printer"},
                 {"version", "1"},
-                {"description", "Local HTTP access to the Kestrel fiscal printer. Amounts are JSON numbers in EUR "
-                                "with at most 4 decimals. Every printing request carries an id: a receipt is never "
-                                "printed twice, even across a crash of the server or the client."}}},
+                {"description",
+                 "Local HTTP access to the Kestrel fiscal printer. Amounts are JSON numbers in EUR "
+                 "with at most 4 decimals. Every printing request carries an id: a receipt is never "
+                 "printed twice, even across a crash of the server or the client."}}},
               {"components",
-               {{"schemas", schemas},
-                {"securitySchemes", {{"bearer", {{"type", "http"}, {"scheme", "bearer"}}}}}}},
+               {{"schemas", schemas}, {"securitySchemes", {{"bearer", {{"type", "http"}, {"scheme", "bearer"}}}}}}},
               {"paths", paths}};
 }
 

@@ -13,9 +13,9 @@ bool PrinterSession::Start(std::string& error) {
   opened_ = true;
   if (printer_.ClaimDevice(0, &result) != kSuccess) {
     const std::string port = cli::ProfileValue("Port");
-    error = port.empty() ? "the profile " + cli::ProfilePath() + " names no Port for device class \"" +
-                               deviceClass_ + "\""
-                         : "cannot open the printer's port " + port;
+    error = port.empty()
+                ? "the profile " + cli::ProfilePath() + " names no Port for device class \"" + deviceClass_ + "\""
+                : "cannot open the printer's port " + port;
     return false;
   }
   std::string ignored;

@@ -16,8 +16,7 @@ class RequestGate {
  public:
   enum class Entry { kEntered, kQueueFull, kTimedOut, kStopping };
 
-  RequestGate(std::size_t maxWaiting, std::chrono::milliseconds maxWait)
-      : maxWaiting_(maxWaiting), maxWait_(maxWait) {}
+  RequestGate(std::size_t maxWaiting, std::chrono::milliseconds maxWait) : maxWaiting_(maxWaiting), maxWait_(maxWait) {}
 
   // Waits for the turn; kEntered means the caller holds the lock and must Leave.
   Entry Enter();
@@ -34,7 +33,7 @@ class RequestGate {
   const std::chrono::milliseconds maxWait_;
   mutable std::mutex mutex_;
   std::condition_variable turn_;
-  uint64_t nextTicket_ = 0;     // handed to the next arrival
+  uint64_t nextTicket_ = 0;    // handed to the next arrival
   std::list<uint64_t> queue_;  // waiting tickets in arrival order; the front one is next
   bool held_ = false;
   bool stopping_ = false;

@@ -94,9 +94,7 @@ int ServeApp::Start(std::ostream& err) {
     return 1;
   }
   DeskOptions deskOptions;
-  deskOptions.exportDir = options_.exportDir.empty()
-                              ? cli::Utf8OfPath(dataPath / "kstr_export")
-                              : options_.exportDir;
+  deskOptions.exportDir = options_.exportDir.empty() ? cli::Utf8OfPath(dataPath / "kstr_export") : options_.exportDir;
   std::error_code code;
   std::filesystem::create_directories(cli::PathOfUtf8(deskOptions.exportDir), code);
   if (!std::filesystem::is_directory(cli::PathOfUtf8(deskOptions.exportDir), code) ||

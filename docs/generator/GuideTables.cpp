@@ -2,9 +2,9 @@
 
 #include <cstddef>
 
+#include "config/ProfileValues.h"
 #include "installer/PackageRows.h"
 #include "protocol/ReplyCodes.h"
-#include "config/ProfileValues.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
 #include "tools/Tools.h"

@@ -76,21 +76,31 @@ int main(int argc, char** argv) {
     }
     const char* value = argv[++i];
     bool ok = true;
-    if (arg == "--link") options.link = value;
-    else if (arg == "--device") options.device = value;
-    else if (arg == "--state-dir") options.stateDir = value;
-    else if (arg == "--paper") options.paperPath = value;
-    else if (arg == "--trace") options.tracePath = value;
-    else if (arg == "--control") options.controlPath = value;
-    else if (arg == "--firmware") options.printer.firmware = value;
-    else if (arg == "--fault") options.commands.push_back(value);
-    else if (arg == "--baud") ok = ParseNumber(value, options.baud) && options.baud > 0;
-    else if (arg == "--think") ok = ParseNumber(value, options.thinkMs);
+    if (arg == "--link")
+      options.link = value;
+    else if (arg == "--device")
+      options.device = value;
+    else if (arg == "--state-dir")
+      options.stateDir = value;
+    else if (arg == "--paper")
+      options.paperPath = value;
+    else if (arg == "--trace")
+      options.tracePath = value;
+    else if (arg == "--control")
+      options.controlPath = value;
+    else if (arg == "--firmware")
+      options.printer.firmware = value;
+    else if (arg == "--fault")
+      options.commands.push_back(value);
+    else if (arg == "--baud")
+      ok = ParseNumber(value, options.baud) && options.baud > 0;
+    else if (arg == "--think")
+      ok = ParseNumber(value, options.thinkMs);
     else if (arg == "--journal") {
       ok = std::string(value) == "free" || std::string(value) == "keep";
       options.printer.freeConfirmedJournal = std::string(value) == "free";
-    }
-    else ok = false;
+    } else
+      ok = false;
     if (!ok) {
       std::fprintf(stderr, "kestrel-vprinter: bad option %s %s\n", arg.c_str(), value);
       Usage(stderr);
@@ -103,7 +113,7 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);

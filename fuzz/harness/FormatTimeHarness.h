@@ -32,7 +32,7 @@ inline void RunFormatTime(const std::uint8_t* data, std::size_t size) {
   clock::SetNowHook([] { return FormatTimeClock(); });
 
   // The formats the service passes, and now and then one from the input.
-  static const char* const kFormats[] = {"%Y%m%d%H%M%S", "%Y%m%d%H%M%S%w", "%y%m%d", "%Y%m%d",
+  static const char* const kFormats[] = {"%Y%m%d%H%M%S", "%Y%m%d%H%M%S%w", "%y%m%d",   "%Y%m%d",
                                          "%d%m%Y%H%M",   "%d.%m.%Y %H:%M", "%H:%M:%S", "kstr_log_%Y_%m_%d.txt"};
   const std::size_t outSize = data[4] < 0xF0 ? 32 : static_cast<std::size_t>(data[4] - 0xF0);  // 0 .. 15
   const std::string rest(reinterpret_cast<const char*>(data + 6), size - 6);

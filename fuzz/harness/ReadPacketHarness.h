@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "config/Settings.h"
 #include "fuzz/harness/FuzzHarness.h"
 #include "log/Log.h"
 #include "serial/RS232.h"
-#include "config/Settings.h"
 #include "tests/support/SingletonReset.h"
 #include "tools/Results.h"
 

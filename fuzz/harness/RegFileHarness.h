@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "fuzz/harness/FuzzHarness.h"
 #include "config/RegFile.h"
+#include "fuzz/harness/FuzzHarness.h"
 #include "tools/Results.h"
 
 namespace kestrel::fuzz {
@@ -39,8 +39,8 @@ inline void RunRegFile(const std::uint8_t* data, std::size_t size) {
 
   static const char kFull[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\OLEforRetail\\ServiceOPOS\\FiscalPrinter\\ZB_Tarnel.COM";
   static const char kShort[] = "HKLM\\software\\oleforretail\\serviceopos\\fiscalprinter\\zb_tarnel.com\\";
-  static const char* const kNames[] = {"Port",       "Baudrate",  "DataDirectory", "LogEnabled", "LogDays",
-                                       "LogDebug",   "V7Protocol", "LineDisplayRows", "", "port"};
+  static const char* const kNames[] = {"Port",     "Baudrate",   "DataDirectory",   "LogEnabled", "LogDays",
+                                       "LogDebug", "V7Protocol", "LineDisplayRows", "",           "port"};
   Check(file.HasKey(kFull) == file.HasKey(kShort), "an abbreviated root names the same key");
   for (const char* name : kNames) {
     const std::string* full = file.Find(kFull, name);

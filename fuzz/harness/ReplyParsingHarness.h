@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "config/Settings.h"
 #include "fuzz/harness/FuzzHarness.h"
 #include "protocol/Messaging.h"
 #include "serial/RS232.h"
-#include "config/Settings.h"
 #include "tests/support/SingletonReset.h"
 #include "tools/Results.h"
 
@@ -75,7 +75,8 @@ inline void CheckAmount(const std::string& field, double decoded) {
     }
   }
   if (!digits) return;
-  const double expected = (static_cast<double>(whole) + static_cast<double>(fraction) / scale) * (field[0] == '-' ? -1 : 1);
+  const double expected =
+      (static_cast<double>(whole) + static_cast<double>(fraction) / scale) * (field[0] == '-' ? -1 : 1);
   Check(std::fabs(decoded - expected) <= 1e-9 * (1 + std::fabs(expected)), "a reply amount decodes to its value");
 }
 

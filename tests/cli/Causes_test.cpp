@@ -14,8 +14,8 @@
 #include <string>
 
 #include "cli/DataDirectoryCheck.h"
-#include "serial/SerialDevice.h"
 #include "config/Settings.h"
+#include "serial/SerialDevice.h"
 #include "tests/cli/KestrelProgram.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/TestProfile.h"
@@ -94,8 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
                 ::mkdir(p.ProfilePath().c_str(), 0700);
               },
               "x-report", 1, "cannot use the profile @PROFILE: a directory, not a file", false},
-        Scene{"no key for the device class", [](TestProfile&, std::shared_ptr<void>&) {},
-              "status --device-class Other", 1,
+        Scene{"no key for the device class", [](TestProfile&, std::shared_ptr<void>&) {}, "status --device-class Other",
+              1,
               "the profile @PROFILE has no key "
               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\OLEforRetail\\ServiceOPOS\\Other\\ZB_Tarnel.COM] for the device "
               "class \"Other\"",
@@ -103,8 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
         Scene{"long data directory",
               [](TestProfile& p, std::shared_ptr<void>&) { p.Set("DataDirectory", "/" + std::string(349, 'd')); },
               "status", 1, "warning: DataDirectory is too long: 350 characters, at most 275 leave room", false},
-        Scene{"missing device",
-              [](TestProfile& p, std::shared_ptr<void>&) { p.Set("Port", p.Dir() + "/ttyUSB7"); }, "status", 1,
+        Scene{"missing device", [](TestProfile& p, std::shared_ptr<void>&) { p.Set("Port", p.Dir() + "/ttyUSB7"); },
+              "status", 1,
               "cannot open the printer's port @DIR/ttyUSB7: no such device (No such file or directory, error 2) "
               "[103 Odpojené]",
               true},
@@ -127,8 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
               "status", 1, ": port busy, held by another process (", true},
         Scene{"rate the line lacks", SilentPort("12345"), "status", 1,
               ": the line cannot run at Baudrate 12345 (Invalid argument, error 22)", true},
-        Scene{"baudrate not a number", SilentPort("96OO"), "status", 1,
-              ": Baudrate \"96OO\" is not a decimal number", true},
+        Scene{"baudrate not a number", SilentPort("96OO"), "status", 1, ": Baudrate \"96OO\" is not a decimal number",
+              true},
         Scene{"unknown command", [](TestProfile&, std::shared_ptr<void>&) {}, "frobnicate", 2,
               "kestrel: unknown command \"frobnicate\"; the commands are:\n  run ", false}),
     [](const ::testing::TestParamInfo<Scene>& p) {

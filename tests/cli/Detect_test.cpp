@@ -151,7 +151,9 @@ TEST(DetectFrames, RequestsAndRepliesAsTheLineCarriesThem) {
   // Noise before, a frame cut short by a new start, the frame, noise after.
   EXPECT_TRUE(FindFrame("\x05\x03zz\x02S0" + reply + "\x02\x02", body, frame));
   EXPECT_EQ(frame, reply);
-  EXPECT_EQ(body, "S08401\x1C" "2.5.23");
+  EXPECT_EQ(body,
+            "S08401\x1C"
+            "2.5.23");
   EXPECT_FALSE(FindFrame(reply.substr(0, reply.size() - 1), body, frame));  // a CRC digit still to come
   std::string bad = reply;
   bad[bad.size() - 1] = bad[bad.size() - 1] == '0' ? '1' : '0';

@@ -12,8 +12,8 @@
 #include "cli/SaleCommand.h"
 #include "cli/TechnicianCommands.h"
 #include "emulator/PtyServer.h"
-#include "tests/support/SingletonReset.h"
 #include "tests/support/BuiltPrograms.h"
+#include "tests/support/SingletonReset.h"
 #include "tests/support/TestProfile.h"
 
 namespace kestrel::cli {
@@ -183,9 +183,15 @@ TEST(TechnicianArguments, DatesAndVatRates) {
     const char* text;
     const char* date;  // null: refused
   } dates[] = {
-      {"071220262330", "071220262330"}, {"29022024", "290220240000"}, {"29022025", nullptr},
-      {"310420261200", nullptr},        {"071220262400", nullptr},    {"0712202623", nullptr},
-      {"07122026233a", nullptr},        {"", nullptr},                {"00012026", nullptr},
+      {"071220262330", "071220262330"},
+      {"29022024", "290220240000"},
+      {"29022025", nullptr},
+      {"310420261200", nullptr},
+      {"071220262400", nullptr},
+      {"0712202623", nullptr},
+      {"07122026233a", nullptr},
+      {"", nullptr},
+      {"00012026", nullptr},
   };
   for (const auto& c : dates) {
     std::string date;
@@ -198,9 +204,9 @@ TEST(TechnicianArguments, DatesAndVatRates) {
     const char* text;
     int32_t id;
     const char* value;  // null: refused
-  } rates[] = {{"1=20", 1, "20"}, {"8=5", 8, "05"}, {"2=0", 2, "00"}, {"9=20", 0, nullptr},
+  } rates[] = {{"1=20", 1, "20"},    {"8=5", 8, "05"},      {"2=0", 2, "00"},     {"9=20", 0, nullptr},
                {"0=20", 0, nullptr}, {"1=100", 0, nullptr}, {"1=-5", 0, nullptr}, {"1=", 0, nullptr},
-               {"=20", 0, nullptr}, {"120", 0, nullptr}, {"1=2.5", 0, nullptr}};
+               {"=20", 0, nullptr},  {"120", 0, nullptr},   {"1=2.5", 0, nullptr}};
   for (const auto& c : rates) {
     int32_t id = 0;
     std::string value;
@@ -227,11 +233,16 @@ int RunProgram(const std::string& arguments, std::string& output) {
 TEST(TechnicianProgram, RefusesBadArgumentsBeforeTheStart) {
   testing::TestProfile profile;
   const char* refused[] = {
-      "clock set 3112202",    "clock set 310220261200", "clock now",          "header 4 Text",
-      "header 1",             "health 3",               "health x",           "directio",
-      "directio abc",         "directio 135 x",         "training maybe",     "vat set 9=20",
-      "vat set 1=100",        "vat set",                "report 1 01122026",  "report 5 1",
-      "report 0 3",           "journal",                "journal save",       "display",
+      "clock set 3112202", "clock set 310220261200",
+      "clock now",         "header 4 Text",
+      "header 1",          "health 3",
+      "health x",          "directio",
+      "directio abc",      "directio 135 x",
+      "training maybe",    "vat set 9=20",
+      "vat set 1=100",     "vat set",
+      "report 1 01122026", "report 5 1",
+      "report 0 3",        "journal",
+      "journal save",      "display",
       "x-report extra",
   };
   for (const char* arguments : refused) {
@@ -242,9 +253,8 @@ TEST(TechnicianProgram, RefusesBadArgumentsBeforeTheStart) {
 }
 
 TEST(TechnicianProgram, HelpForEachCommand) {
-  const char* commands[] = {"x-report", "z-report", "report",       "clock",   "clock set", "header",
-                            "vat",      "vat set",  "training",     "journal", "journal save",
-                            "display",  "health",   "directio"};
+  const char* commands[] = {"x-report", "z-report", "report",  "clock",        "clock set", "header", "vat",
+                            "vat set",  "training", "journal", "journal save", "display",   "health", "directio"};
   for (const char* command : commands) {
     std::string output;
     EXPECT_EQ(RunProgram(std::string(command) + " --help", output), 0) << command << "\n" << output;

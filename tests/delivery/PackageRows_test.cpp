@@ -6,9 +6,9 @@
 
 #include <string>
 
+#include "config/ProfileValues.h"
 #include "installer/PackageRows.h"
 #include "server/RegistrationTable.h"
-#include "config/ProfileValues.h"
 
 namespace kestrel::installer {
 namespace {

@@ -49,8 +49,8 @@ TEST(EmulatorFaults, ReplyBytesAreDamagedAsAsked) {
       Device device(FixedOptions());
       Host host(device);
       ASSERT_EQ(device.Command(c.fault), "ok");
-      testing::HostReply reply = host.Send(code, std::string(code) == "D01" ? std::vector<std::string>{"x"}
-                                                                          : std::vector<std::string>{});
+      testing::HostReply reply =
+          host.Send(code, std::string(code) == "D01" ? std::vector<std::string>{"x"} : std::vector<std::string>{});
       ASSERT_TRUE(reply.answered) << c.fault;
       EXPECT_EQ(reply.valid, c.frameIntact) << c.fault << " " << code;
       EXPECT_TRUE(c.check(reply.raw)) << c.fault << " " << code;
@@ -92,10 +92,8 @@ struct CodeCase {
 
 TEST(EmulatorFaults, ReplyCodeFaultsAnswerWithoutCarryingTheCommandOut) {
   const CodeCase cases[] = {
-      {"busy", "P02", 12, false},
-      {"seqerror", "P02", 31, false},
-      {"reply P02 65", "P02", 65, false},
-      {"reply P03 44", "P02", 0, true},  // meant for another command
+      {"busy", "P02", 12, false},         {"seqerror", "P02", 31, false},
+      {"reply P02 65", "P02", 65, false}, {"reply P03 44", "P02", 0, true},  // meant for another command
       {"error 3", "P02", 51, false},
   };
   for (const CodeCase& c : cases) {
@@ -147,7 +145,7 @@ TEST(EmulatorFaults, LongOperationAnswers11ThenPollsThenTheResult) {
   EXPECT_EQ(result.Field(0), "0");
   std::string paper = device.Core().Paper();
   EXPECT_EQ(paper.find("PREHĽAD (X)"), paper.rfind("PREHĽAD (X)"));  // printed once
-  EXPECT_EQ(host.Send("P15", report, 3).code, 32);                     // nothing left to fetch
+  EXPECT_EQ(host.Send("P15", report, 3).code, 32);                   // nothing left to fetch
 }
 
 TEST(EmulatorFaults, SwitchedOffAnswersNothingUntilSwitchedOn) {
@@ -215,8 +213,8 @@ TEST(EmulatorFaults, SlipStationPresenceAndPaper) {
 
 TEST(EmulatorFaults, ControlLinesThatMakeNoSenseAreRefused) {
   Device device(FixedOptions());
-  for (const char* line : {"", "fly", "noreply x", "reply P0 44", "reply P03 444", "paper wet", "split 0",
-                           "error", "status x", "confirm disk on"}) {
+  for (const char* line : {"", "fly", "noreply x", "reply P0 44", "reply P03 444", "paper wet", "split 0", "error",
+                           "status x", "confirm disk on"}) {
     EXPECT_EQ(device.Command(line).rfind("error", 0), 0u) << "'" << line << "'";
   }
   EXPECT_TRUE(device.Faults().Empty());

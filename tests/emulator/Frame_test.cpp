@@ -13,7 +13,9 @@ using testing::Host;
 
 TEST(EmulatorFrame, RequestMatchesTheWorkedExampleAndRoundTrips) {
   std::string frame = BuildRequest("S01", '1', 1, {});
-  EXPECT_EQ(frame, std::string("\x02S0110" "1\x03" "9C81"));
+  EXPECT_EQ(frame, std::string("\x02S0110"
+                               "1\x03"
+                               "9C81"));
 
   Request request;
   ASSERT_EQ(ParseRequest(BuildRequest("P03", '7', 1, {"1", "", "Ro\x9Eok"}), request), ParseError::kNone);
@@ -41,7 +43,12 @@ TEST(EmulatorFrame, ParseRejectsDamagedFrames) {
 
 TEST(EmulatorFrame, ReplyFieldsNeverCarryFrameBytes) {
   // A stored text (a header line sent by a careless host) may hold them.
-  const std::string frame = BuildReply("S03", '4', 0, {"a\x02" "b\x03" "c\x1C" "d", "ok"});
+  const std::string frame = BuildReply("S03", '4', 0,
+                                       {"a\x02"
+                                        "b\x03"
+                                        "c\x1C"
+                                        "d",
+                                        "ok"});
   Reply reply;
   ASSERT_TRUE(ParseReply(frame, reply));
   EXPECT_EQ(reply.fields, (std::vector<std::string>{"a b c d", "ok"}));

@@ -28,7 +28,9 @@ TEST(EmulatorCheckCode, FollowsTheTextModeReadingRules) {
   EXPECT_EQ(Hex4(StreamCheckCode("")), "FE00FE00");
   EXPECT_EQ(Hex4(StreamCheckCode("abc")), "F0CEE9D5");
   EXPECT_EQ(StreamCheckCode("a\r\nb\r\n"), StreamCheckCode("a\nb\n"));
-  EXPECT_EQ(StreamCheckCode("ab\x1A" "cd"), StreamCheckCode("ab"));
+  EXPECT_EQ(StreamCheckCode("ab\x1A"
+                            "cd"),
+            StreamCheckCode("ab"));
   EXPECT_NE(StreamCheckCode("a\rb"), StreamCheckCode("ab"));  // a lone CR is read as it is
   EXPECT_EQ(JournalCheckCode("", ""), "FE00FE00FE00FE00");
 }
@@ -197,7 +199,9 @@ TEST(EmulatorState, StateDirectoryKeepsCountersParametersAndJournal) {
     Device device(FixedOptions());
     Host host(device);
     host.Receipt("4.2000");
-    host.Send("F01", {"60", "Akcia \x9A" "tyri"});
+    host.Send("F01", {"60",
+                      "Akcia \x9A"
+                      "tyri"});
     host.Send("F01", {"51", "23"});
     host.Send("P15", {"2", "202601021900005", std::string(40, ' ')});
     host.Receipt("1.0000");

@@ -38,8 +38,8 @@ TEST(EmulatorLate, ALateReplyIsCarriedOutOnceAndItsRepeatAnsweredFromMemory) {
 // Strict numbering: the host sends the last reply's digit + 1.
 struct StrictCase {
   const char* name;
-  char digit;         // the item request's digit; the expected one is '3'
-  int replyCode;      // what the item request gets
+  char digit;     // the item request's digit; the expected one is '3'
+  int replyCode;  // what the item request gets
   bool itemCarriedOut;
 };
 void PrintTo(const StrictCase& c, std::ostream* os) { *os << c.name; }
@@ -53,20 +53,19 @@ TEST_P(EmulatorStrict, TheDigitDecidesBetweenNewRepeatAndError) {
   Host host(device);
   ASSERT_EQ(host.Start().code, 0);             // reply digit 1
   ASSERT_EQ(host.Send("P08", {"0"}).code, 0);  // reply digit 2
-  const Transmission sent = device.Exchange(
-      BuildRequest("P03", c.digit, 1, {"1", "ks", "1", "1.0000", "2.0000", Host::Pad("Chlieb")}));
+  const Transmission sent =
+      device.Exchange(BuildRequest("P03", c.digit, 1, {"1", "ks", "1", "1.0000", "2.0000", Host::Pad("Chlieb")}));
   EXPECT_EQ(sent.record.replyCode, c.replyCode);
   const bool printed = device.Core().Paper().find("Chlieb") != std::string::npos;
   EXPECT_EQ(printed, c.itemCarriedOut);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Digits, EmulatorStrict,
-    ::testing::Values(StrictCase{"expected", '3', 0, true},
-                      // The last digit again: the subtotal's answer again, the item never printed.
-                      StrictCase{"last_again", '2', 0, false},
-                      StrictCase{"wrong", '7', 31, false}),
-    [](const ::testing::TestParamInfo<StrictCase>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Digits, EmulatorStrict,
+                         ::testing::Values(StrictCase{"expected", '3', 0, true},
+                                           // The last digit again: the subtotal's answer again, the item never printed.
+                                           StrictCase{"last_again", '2', 0, false},
+                                           StrictCase{"wrong", '7', 31, false}),
+                         [](const ::testing::TestParamInfo<StrictCase>& p) { return std::string(p.param.name); });
 
 TEST(EmulatorEcho, WithoutEchoEveryReplyCarriesThePrintersOwnCode) {
   Device device(FixedOptions());

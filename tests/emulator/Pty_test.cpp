@@ -89,7 +89,7 @@ class Port {
 
 bool WaitForPath(const std::string& path, bool present) {
   for (int i = 0; i < 500; ++i) {
-    struct stat info{};
+    struct stat info {};
     if ((::lstat(path.c_str(), &info) == 0) == present) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }

@@ -69,7 +69,10 @@ TEST(EmulatorQueries, CustomerDisplayTakesRowsAndPositionedCodePage852Text) {
   EXPECT_EQ(host.Send("D01", {"Dobr\xFD de\xF2          ", std::string(20, ' ')}).code, 0);
   EXPECT_EQ(device.Core().DisplayRows()[0], "Dobrý deň           ");
   // Row 1, column 0 and "AB", then "Ž" (0xA6 in code page 852) at row 0 column 8.
-  EXPECT_EQ(host.Send("D02", {"1B5B323B3148414" "2"}).code, 0);
+  EXPECT_EQ(host.Send("D02", {"1B5B323B3148414"
+                              "2"})
+                .code,
+            0);
   EXPECT_EQ(host.Send("D02", {"1B5B313B3948A6"}).code, 0);
   std::vector<std::string> rows = device.Core().DisplayRows();
   EXPECT_EQ(rows[1].substr(0, 2), "AB");

@@ -19,7 +19,8 @@ struct StateCase {
 };
 
 TEST(EmulatorReceipt, StateDigitFollowsTheReceiptByFirmwareGeneration) {
-  const StateCase cases[] = {{"2.5.23", 2, 5, 3, 4}, {"2.5.14", 2, 5, 3, 4}, {"2.5.7", 2, 3, 6, 4}, {"3.0.1", 2, 5, 3, 4}};
+  const StateCase cases[] = {
+      {"2.5.23", 2, 5, 3, 4}, {"2.5.14", 2, 5, 3, 4}, {"2.5.7", 2, 3, 6, 4}, {"3.0.1", 2, 5, 3, 4}};
   for (const StateCase& c : cases) {
     Device device(FixedOptions(c.firmware));
     Host host(device);
@@ -103,7 +104,10 @@ TEST(EmulatorReceipt, CommandsInTheWrongStateOrWithBadDataGetTheirCodes) {
       {"cash document of zero", none, "P14", {"0.0000", "x"}, 44},
       {"X report inside a receipt", open, "P15", {"1", start15, std::string(40, ' ')}, 42},
       {"receipt start on a day that must be closed",
-       [](Host&, Device& d) { d.Command("eod on"); }, "P02", {"0", "0", start15}, 41},
+       [](Host&, Device& d) { d.Command("eod on"); },
+       "P02",
+       {"0", "0", start15},
+       41},
       {"payment form 0", withItem, "P09", {"0", "2.0000"}, 44},
       {"copy of an unknown receipt", none, "P13", {"1", "77"}, 44},
   };
@@ -247,7 +251,11 @@ TEST(EmulatorDay, PrintingOffStillJournalsAndCopyReprintsTheLastReceipt) {
 TEST(EmulatorDocuments, CashInvoiceAndReceiptIdQueries) {
   Device device(FixedOptions());
   Host host(device);
-  EXPECT_EQ(host.Send("P14", {"-10.0000", "V\xFD" "daj hotovosti EUR   "}).code, 0);
+  EXPECT_EQ(host.Send("P14", {"-10.0000",
+                              "V\xFD"
+                              "daj hotovosti EUR   "})
+                .code,
+            0);
   EXPECT_EQ(host.Send("P24", {"25.0000", "Fakt\xFAra \xE8.F-77"}).code, 0);
   EXPECT_EQ(host.Send("P23", {"2", "25.0000", "Fakt\xFAra \xE8.F-77", "Dakujeme"}).code, 0);
   std::string paper = device.Core().Paper();

@@ -29,9 +29,9 @@ enum class Outcome { kDone, kNoReply, kLongTimeout, kOff, kInvalid, kBusy, kCove
 
 struct LineFault {
   const char* name;
-  const char* line;  // "%s" stands for the aimed command, "%d" for a late
-                     // reply's delay, ";" parts lines; null: switched off
-  Outcome outcome;   // what the exchange gives the command
+  const char* line;         // "%s" stands for the aimed command, "%d" for a late
+                            // reply's delay, ";" parts lines; null: switched off
+  Outcome outcome;          // what the exchange gives the command
   bool needsCommandPacket;  // long operations start from a command packet only
 };
 
@@ -68,12 +68,18 @@ Expected FromExchange(Outcome outcome) {
   switch (outcome) {
     case Outcome::kNoReply:
     case Outcome::kLongTimeout:
-    case Outcome::kOff: return {kTimeout, 0, text::kTextNoReply};
-    case Outcome::kInvalid: return {kFailure, 0, text::kTextInvalidReply};
-    case Outcome::kBusy: return {kBusy, 0, text::kTextBusy};
-    case Outcome::kCover: return {kExtended, kCoverOpen, text::kTextPrinterError};
-    case Outcome::kPaperOut: return {kExtended, kReceiptEmpty, text::kTextPrinterError};
-    default: return {};  // near end counts as done, and its text is emptied
+    case Outcome::kOff:
+      return {kTimeout, 0, text::kTextNoReply};
+    case Outcome::kInvalid:
+      return {kFailure, 0, text::kTextInvalidReply};
+    case Outcome::kBusy:
+      return {kBusy, 0, text::kTextBusy};
+    case Outcome::kCover:
+      return {kExtended, kCoverOpen, text::kTextPrinterError};
+    case Outcome::kPaperOut:
+      return {kExtended, kReceiptEmpty, text::kTextPrinterError};
+    default:
+      return {};  // near end counts as done, and its text is emptied
   }
 }
 
@@ -96,7 +102,7 @@ struct CommandClass {
   std::function<int32_t(MatrixCell&)> call;
   std::function<Expected(Outcome)> expect;
   std::function<bool(Outcome)> receiptOpenAfter;  // only for receipt classes
-  bool offAimable = true;  // switching off before the call reaches the command
+  bool offAimable = true;                         // switching off before the call reaches the command
 };
 
 int32_t Begin(MatrixCell& cell) {
@@ -205,14 +211,14 @@ std::vector<CommandClass> Classes() {
       // next download, so the method reports success.
       {"journal transfer", "S04", 1, Silent({1, 1, 5, 1, 1}), true,
        [](MatrixCell& cell) { return Begin(cell) == 0 && Item(cell) == 0 && Total(cell) == 0; },
-       [](MatrixCell& cell) { return End(cell); },
-       [](Outcome) { return Expected{}; }, [](Outcome) { return false; }, false},
+       [](MatrixCell& cell) { return End(cell); }, [](Outcome) { return Expected{}; }, [](Outcome) { return false; },
+       false},
       // A check that the printer refuses fetches the whole journal again and
       // checks once more. A check it does not answer, or answers unreadably
       // or busy, may have been accepted: the download ends with that, and the
       // files wait for the next one, which learns where the printer stands.
-      {"journal download", "S10", 4, Silent({kStatus, kCommand, kStatus, kCommand}), false, [](MatrixCell& cell) { return SellOne(cell); },
-       [](MatrixCell& cell) { return Download(cell, "cell"); },
+      {"journal download", "S10", 4, Silent({kStatus, kCommand, kStatus, kCommand}), false,
+       [](MatrixCell& cell) { return SellOne(cell); }, [](MatrixCell& cell) { return Download(cell, "cell"); },
        [](Outcome o) {
          const bool unanswered = o == Outcome::kOff || o == Outcome::kNoReply || o == Outcome::kLongTimeout ||
                                  o == Outcome::kInvalid || o == Outcome::kBusy;
@@ -399,12 +405,15 @@ std::string Padded(const std::string& utf8, std::size_t width) {
 }
 
 void PrintRows(const CommandClass& c, const PrinterMode& mode, const std::vector<Row>& rows) {
-  std::printf("\nprinter: %s\n%-17s| %-16s| %6s | %8s | %-36s| %-15s| %-7s| %s\n", mode.name, "class", "fault", "result", "extended",
-              "error text", "state after", "journal", "simulated wait");
+  std::printf("\nprinter: %s\n%-17s| %-16s| %6s | %8s | %-36s| %-15s| %-7s| %s\n", mode.name, "class", "fault",
+              "result", "extended", "error text", "state after", "journal", "simulated wait");
   for (const Row& row : rows) {
     std::printf("%-17s| %-16s| %6d | %8d | %s| %-15s| %-7s| %.1f s\n", c.name, row.fault.c_str(), row.result,
                 row.extended, Padded(Tools::Cp1250ToUtf8(row.text), 36).c_str(), row.after.c_str(),
-                row.refetched ? "whole" : row.journalOk ? "ok" : "BAD", row.waited);
+                row.refetched   ? "whole"
+                : row.journalOk ? "ok"
+                                : "BAD",
+                row.waited);
   }
   std::fflush(stdout);
 }

@@ -175,9 +175,9 @@ TEST_P(LateRepliesEveryPrinter, AWholeSaleSucceedsWithEachCommandCarriedOutOnce)
   // (one-second commands after 150 ms, four-second ones after 600 ms, the
   // close after 750 ms), and the answers to the repeats come a little later,
   // while the host waits for its next command.
-  for (const char* line : {"slowrepeat 30", "late 150 1 S09", "late 150 1 S01", "late 600 1 P02", "late 600 2 P03",
-                           "late 600 1 P08", "late 600 1 P09", "late 600 1 P10", "late 600 1 P11", "late 750 1 P12",
-                           "late 150 1 S04"}) {
+  for (const char* line :
+       {"slowrepeat 30", "late 150 1 S09", "late 150 1 S01", "late 600 1 P02", "late 600 2 P03", "late 600 1 P08",
+        "late 600 1 P09", "late 600 1 P10", "late 600 1 P11", "late 750 1 P12", "late 150 1 S04"}) {
     Inject(line);
   }
   int32_t r = -1;
@@ -199,12 +199,12 @@ TEST_P(LateRepliesEveryPrinter, AWholeSaleSucceedsWithEachCommandCarriedOutOnce)
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Printers, LateRepliesEveryPrinter,
-    ::testing::Values(PrinterMode{"lenient_echoing", {}}, PrinterMode{"lenient_not_echoing", {"echo off"}},
-                      PrinterMode{"strict_echoing", {"strict on"}},
-                      PrinterMode{"strict_not_echoing", {"strict on", "echo off"}}),
-    [](const ::testing::TestParamInfo<PrinterMode>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Printers, LateRepliesEveryPrinter,
+                         ::testing::Values(PrinterMode{"lenient_echoing", {}},
+                                           PrinterMode{"lenient_not_echoing", {"echo off"}},
+                                           PrinterMode{"strict_echoing", {"strict on"}},
+                                           PrinterMode{"strict_not_echoing", {"strict on", "echo off"}}),
+                         [](const ::testing::TestParamInfo<PrinterMode>& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace kestrel::testing

@@ -191,7 +191,8 @@ void PlayReceipt(const std::string& fault, bool silent) {
     bool cancelled = false;
     const std::vector<std::string> trace = cell.Trace();
     for (std::size_t i = sentBefore; i < trace.size(); ++i) {
-      ownGarbled = ownGarbled || (trace[i].compare(0, 3, step.command) == 0 && trace[i].find("garble") != std::string::npos);
+      ownGarbled =
+          ownGarbled || (trace[i].compare(0, 3, step.command) == 0 && trace[i].find("garble") != std::string::npos);
       // A cancel is P12 whose first field is "2".
       cancelled = cancelled || (trace[i].compare(0, 4, "P12\t") == 0 && trace[i].find("\t01\t2|") != std::string::npos);
     }

@@ -38,36 +38,113 @@ const int kEnd = Unanswered(kClose) + UnansweredAfterSilence(kStatus);      // t
 std::vector<BoundRow> Rows(const std::string& target) {
   using F = FiscalPrinter;
   return {
-      {"BeginFiscalReceipt", Before::kIdle, [](F& fp) { int32_t r; return fp.BeginFiscalReceipt(true, &r); }, kStart},
+      {"BeginFiscalReceipt", Before::kIdle,
+       [](F& fp) {
+         int32_t r;
+         return fp.BeginFiscalReceipt(true, &r);
+       },
+       kStart},
       {"PrintRecItem", Before::kReceiptOpen,
-       [](F& fp) { int32_t r; return fp.PrintRecItem("Mlieko", 9900, 10000, 1, 0, "", &r); }, kLine},
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintRecItem("Mlieko", 9900, 10000, 1, 0, "", &r);
+       },
+       kLine},
       {"PrintRecItemVoid", Before::kReceiptOpen,
-       [](F& fp) { int32_t r; return fp.PrintRecItemVoid("Chlieb", 15000, 10000, 1, 0, "", &r); }, kLine},
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintRecItemVoid("Chlieb", 15000, 10000, 1, 0, "", &r);
+       },
+       kLine},
       {"PrintRecItemAdjustment", Before::kReceiptOpen,
-       [](F& fp) { int32_t r; return fp.PrintRecItemAdjustment(1, "Zlava", 1000, 1, &r); }, kLine},
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintRecItemAdjustment(1, "Zlava", 1000, 1, &r);
+       },
+       kLine},
       {"PrintRecSubtotalAdjustment", Before::kReceiptOpen,
-       [](F& fp) { int32_t r; return fp.PrintRecSubtotalAdjustment(1, "", 1000, &r); }, kLine},
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintRecSubtotalAdjustment(1, "", 1000, &r);
+       },
+       kLine},
       {"PrintRecRefund", Before::kReceiptOpen,
-       [](F& fp) { int32_t r; return fp.PrintRecRefund("Obal", 1000, 1, &r); }, kLine},
-      {"PrintRecSubtotal", Before::kReceiptOpen, [](F& fp) { int32_t r; return fp.PrintRecSubtotal(0, &r); },
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintRecRefund("Obal", 1000, 1, &r);
+       },
+       kLine},
+      {"PrintRecSubtotal", Before::kReceiptOpen,
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintRecSubtotal(0, &r);
+       },
        Unanswered(kCommand)},
-      {"PrintRecMessage", Before::kReceiptOpen, [](F& fp) { int32_t r; return fp.PrintRecMessage("Vdaka", &r); },
+      {"PrintRecMessage", Before::kReceiptOpen,
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintRecMessage("Vdaka", &r);
+       },
        Unanswered(kLong)},
-      {"PrintRecTotal", Before::kReceiptOpen, [](F& fp) { int32_t r; return fp.PrintRecTotal(0, 20000, "1", &r); },
+      {"PrintRecTotal", Before::kReceiptOpen,
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintRecTotal(0, 20000, "1", &r);
+       },
        kPay},
-      {"EndFiscalReceipt", Before::kReceiptPaid, [](F& fp) { int32_t r; return fp.EndFiscalReceipt(false, &r); },
+      {"EndFiscalReceipt", Before::kReceiptPaid,
+       [](F& fp) {
+         int32_t r;
+         return fp.EndFiscalReceipt(false, &r);
+       },
        kEnd},
-      {"PrintRecVoid", Before::kReceiptOpen, [](F& fp) { int32_t r; return fp.PrintRecVoid("", &r); }, kEnd},
-      {"PrintRecCash", Before::kIdle, [](F& fp) { int32_t r; return fp.PrintRecCash(10000, &r); },
+      {"PrintRecVoid", Before::kReceiptOpen,
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintRecVoid("", &r);
+       },
+       kEnd},
+      {"PrintRecCash", Before::kIdle,
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintRecCash(10000, &r);
+       },
        Unanswered(kCommand)},
-      {"PrintDuplicateReceipt", Before::kIdle, [](F& fp) { int32_t r; return fp.PrintDuplicateReceipt(&r); },
+      {"PrintDuplicateReceipt", Before::kIdle,
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintDuplicateReceipt(&r);
+       },
        Unanswered(kCommand)},
-      {"BeginNonFiscal", Before::kIdle, [](F& fp) { int32_t r; return fp.BeginNonFiscal(&r); }, Unanswered(kLong)},
-      {"PrintNormal", Before::kNonFiscal, [](F& fp) { int32_t r; return fp.PrintNormal(2, "Text", &r); },
+      {"BeginNonFiscal", Before::kIdle,
+       [](F& fp) {
+         int32_t r;
+         return fp.BeginNonFiscal(&r);
+       },
        Unanswered(kLong)},
-      {"PrintXReport", Before::kIdle, [](F& fp) { int32_t r; return fp.PrintXReport(&r); }, Unanswered(kLong)},
-      {"PrintZReport", Before::kIdle, [](F& fp) { int32_t r; return fp.PrintZReport(&r); }, Unanswered(kLong)},
-      {"PrintReport", Before::kIdle, [](F& fp) { int32_t r; return fp.PrintReport(2, "1", "2", &r); },
+      {"PrintNormal", Before::kNonFiscal,
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintNormal(2, "Text", &r);
+       },
+       Unanswered(kLong)},
+      {"PrintXReport", Before::kIdle,
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintXReport(&r);
+       },
+       Unanswered(kLong)},
+      {"PrintZReport", Before::kIdle,
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintZReport(&r);
+       },
+       Unanswered(kLong)},
+      {"PrintReport", Before::kIdle,
+       [](F& fp) {
+         int32_t r;
+         return fp.PrintReport(2, "1", "2", &r);
+       },
        Unanswered(kRangeReport)},
       {"GetData", Before::kIdle,
        [](F& fp) {
@@ -84,9 +161,17 @@ std::vector<BoundRow> Rows(const std::string& target) {
          return fp.GetDate(&date, &r);
        },
        Unanswered(kCommand)},
-      {"SetDate", Before::kIdle, [](F& fp) { int32_t r; return fp.SetDate("010120261200", &r); },
+      {"SetDate", Before::kIdle,
+       [](F& fp) {
+         int32_t r;
+         return fp.SetDate("010120261200", &r);
+       },
        Unanswered(kCommand)},
-      {"SetHeaderLine", Before::kIdle, [](F& fp) { int32_t r; return fp.SetHeaderLine(1, "Obchod", false, &r); },
+      {"SetHeaderLine", Before::kIdle,
+       [](F& fp) {
+         int32_t r;
+         return fp.SetHeaderLine(1, "Obchod", false, &r);
+       },
        Unanswered(kCommand)},
       {"SetVatTable", Before::kIdle,
        [](F& fp) {
@@ -95,15 +180,42 @@ std::vector<BoundRow> Rows(const std::string& target) {
          return fp.SetVatTable(&r);
        },
        Unanswered(kCommand)},
-      {"BeginTraining", Before::kIdle, [](F& fp) { int32_t r; return fp.BeginTraining(&r); }, Unanswered(kCommand)},
-      {"ResetPrinter", Before::kReceiptOpen, [](F& fp) { int32_t r; return fp.ResetPrinter(&r); },
+      {"BeginTraining", Before::kIdle,
+       [](F& fp) {
+         int32_t r;
+         return fp.BeginTraining(&r);
+       },
+       Unanswered(kCommand)},
+      {"ResetPrinter", Before::kReceiptOpen,
+       [](F& fp) {
+         int32_t r;
+         return fp.ResetPrinter(&r);
+       },
        Unanswered(kLong)},
-      {"OpenDrawer", Before::kIdle, [](F& fp) { int32_t r; return fp.OpenDrawer(&r); }, Unanswered(kCommand)},
-      {"CheckHealth", Before::kIdle, [](F& fp) { int32_t r; return fp.CheckHealth(2, &r); }, Unanswered(kCommand)},
-      {"DisplayText", Before::kIdle, [](F& fp) { int32_t r; return fp.DisplayText("Ahoj", 0, &r); },
+      {"OpenDrawer", Before::kIdle,
+       [](F& fp) {
+         int32_t r;
+         return fp.OpenDrawer(&r);
+       },
+       Unanswered(kCommand)},
+      {"CheckHealth", Before::kIdle,
+       [](F& fp) {
+         int32_t r;
+         return fp.CheckHealth(2, &r);
+       },
+       Unanswered(kCommand)},
+      {"DisplayText", Before::kIdle,
+       [](F& fp) {
+         int32_t r;
+         return fp.DisplayText("Ahoj", 0, &r);
+       },
        Unanswered(kStatus)},
       {"QueryContent", Before::kIdle,
-       [target](F& fp) { int32_t r; return fp.QueryContent(target.c_str(), "", "", &r); }, Unanswered(kCommand)},
+       [target](F& fp) {
+         int32_t r;
+         return fp.QueryContent(target.c_str(), "", "", &r);
+       },
+       Unanswered(kCommand)},
       {"DeviceEnabled 1", Before::kIdle,
        [](F& fp) {
          fp.SetPropertyNumber(opos::pidx::kDeviceEnabled, 0);
@@ -124,8 +236,11 @@ bool SetUpState(MatrixCell& cell, Before before) {
   FiscalPrinter& fp = cell.Fp();
   int32_t r = -1;
   switch (before) {
-    case Before::kIdle: return true;
-    case Before::kNonFiscal: fp.BeginNonFiscal(&r); return r == 0;
+    case Before::kIdle:
+      return true;
+    case Before::kNonFiscal:
+      fp.BeginNonFiscal(&r);
+      return r == 0;
     case Before::kReceiptOpen:
     case Before::kReceiptPaid:
       fp.BeginFiscalReceipt(true, &r);

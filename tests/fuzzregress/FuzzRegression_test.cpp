@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "config/Settings.h"
 #include "fuzz/harness/FormatTimeHarness.h"
 #include "fuzz/harness/PrinterRequestHarness.h"
 #include "fuzz/harness/ReadPacketHarness.h"
 #include "fuzz/harness/RegFileHarness.h"
 #include "fuzz/harness/ReplyParsingHarness.h"
 #include "serial/RS232.h"
-#include "config/Settings.h"
 #include "tests/support/TestProfile.h"
 #include "tools/Results.h"
 
@@ -87,11 +87,16 @@ std::string Frame(const std::string& body) {
 // start byte does not end the new frame.
 TEST(FuzzFinding, ReadPacketBoundaries) {
   // "\x1C" "AB" then "C", ETX and digits that are right for those bytes.
-  const std::string headless = Frame("\x1C" "ABC").substr(1);
+  const std::string headless = Frame(
+                                   "\x1C"
+                                   "ABC")
+                                   .substr(1);
   ReadOutcome noise = ReadChunks({headless.substr(0, 3), headless.substr(3)});
   EXPECT_NE(kSuccess, noise.result);
 
-  const std::string good = Frame("S0110\x1C" "5");
+  const std::string good = Frame(
+      "S0110\x1C"
+      "5");
   ReadOutcome restarted = ReadChunks({"\x02X\x03", good.substr(0, 8), good.substr(8)});
   EXPECT_EQ(kSuccess, restarted.result);
   EXPECT_EQ(good, restarted.frame);

@@ -63,7 +63,7 @@ TEST_F(JournalFilesTest, PathsStayFixedOnceBuilt) {
 
 TEST_F(JournalFilesTest, CheckCodeTakesTextHalfThenBinaryHalf) {
   struct Case {
-    const char* text;    // nullptr: no file
+    const char* text;  // nullptr: no file
     const char* binary;
     const char* expected;
   };
@@ -114,8 +114,8 @@ TEST_F(JournalFilesTest, SaveJournalNeverReplacesAnExistingFile) {
   EXPECT_EQ(kFailure, journal_.SaveJournal(File("day1").c_str(), Journal::kText));
   EXPECT_EQ("yesterday", Read("day1.txt"));
   EXPECT_EQ("today", Read("kstr_jrn_tmp.txt"));
-  EXPECT_NE(std::string::npos, LogText().find("Error while moving " + File("kstr_jrn_tmp.txt") + " to " +
-                                              File("day1.txt") + " ["));
+  EXPECT_NE(std::string::npos,
+            LogText().find("Error while moving " + File("kstr_jrn_tmp.txt") + " to " + File("day1.txt") + " ["));
 
   EXPECT_EQ(kSuccess, journal_.SaveJournal(File("day2").c_str(), Journal::kText));
   EXPECT_EQ("today", Read("day2.txt"));

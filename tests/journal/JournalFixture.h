@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
+#include "config/Settings.h"
 #include "journal/Journal.h"
 #include "log/Log.h"
-#include "config/Settings.h"
 #include "tests/support/TestProfile.h"
 #include "tools/Results.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "log/Log.h"
 #include "config/Settings.h"
+#include "log/Log.h"
 #include "tests/support/TestProfile.h"
 
 namespace kestrel::testing {

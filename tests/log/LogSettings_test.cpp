@@ -28,19 +28,16 @@ TEST_P(LogSettingTest, ValueGivesItsRule) {
   EXPECT_EQ(log().Debug(), c.debug);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, LogSettingTest,
-                         ::testing::Values(SettingCase{"LogDays", "0", 200, true, true},
-                                           SettingCase{"LogDays", "366", 200, true, true},
-                                           SettingCase{"LogDays", "-5", 200, true, true},
-                                           SettingCase{"LogDays", "365", 365, true, true},
-                                           SettingCase{"LogDays", "1", 1, true, true},
-                                           SettingCase{"LogDays", "", 60, true, true},  // empty leaves the default
-                                           SettingCase{"LogDays", "99999999999", 200, true, true},
-                                           SettingCase{"LogDebug", "2", 60, true, false},
-                                           SettingCase{"LogDebug", "0", 60, true, false},
-                                           SettingCase{"LogEnabled", "2", 60, true, true},
-                                           SettingCase{"LogEnabled", "0", 60, false, true},
-                                           SettingCase{"LogEnabled", "abc", 60, false, true}));
+INSTANTIATE_TEST_SUITE_P(
+    Rules, LogSettingTest,
+    ::testing::Values(SettingCase{"LogDays", "0", 200, true, true}, SettingCase{"LogDays", "366", 200, true, true},
+                      SettingCase{"LogDays", "-5", 200, true, true}, SettingCase{"LogDays", "365", 365, true, true},
+                      SettingCase{"LogDays", "1", 1, true, true},
+                      SettingCase{"LogDays", "", 60, true, true},  // empty leaves the default
+                      SettingCase{"LogDays", "99999999999", 200, true, true},
+                      SettingCase{"LogDebug", "2", 60, true, false}, SettingCase{"LogDebug", "0", 60, true, false},
+                      SettingCase{"LogEnabled", "2", 60, true, true}, SettingCase{"LogEnabled", "0", 60, false, true},
+                      SettingCase{"LogEnabled", "abc", 60, false, true}));
 
 TEST_F(LogTest, LoadSettingsCreatesOneDirectoryLevelAndKeepsItsFirstDirectory) {
   const std::string fresh = profile_.Dir() + "/fresh";
@@ -95,8 +92,8 @@ INSTANTIATE_TEST_SUITE_P(Ages, LogRetentionTest,
 
 TEST_F(LogTest, FirstLineOfEachDayRemovesOldFilesButNeverForeignNames) {
   log().LoadSettings();
-  const char* foreign[] = {"kstr_log_backup.txt", "kstr_log_2000_01_01.txt.bak", "old_log_2000_01_01.txt",
-                           "kstr_log_2000_13_01.txt", "kstr_log_2000_1_011.txt", "kstr_jrn_2000_01_01.txt"};
+  const char* foreign[] = {"kstr_log_backup.txt",     "kstr_log_2000_01_01.txt.bak", "old_log_2000_01_01.txt",
+                           "kstr_log_2000_13_01.txt", "kstr_log_2000_1_011.txt",     "kstr_jrn_2000_01_01.txt"};
   for (const char* name : foreign) WriteWholeFile(profile_.DataFile(name), "x");
   const std::string dayOld = profile_.DataFile(LogNameDaysBefore(60));  // 61 days old tomorrow
 
@@ -108,7 +105,8 @@ TEST_F(LogTest, FirstLineOfEachDayRemovesOldFilesButNeverForeignNames) {
   AdvanceClock(24 * 3600);
   log().Write("FiscalPrinter::Open", "after midnight");
   EXPECT_FALSE(Tools::FileExists(dayOld));
-  EXPECT_EQ(ReadWholeFile(profile_.DataFile("kstr_log_2024_05_18.txt")), "10:20:30\t[FiscalPrinter::Open] after midnight\r\n");
+  EXPECT_EQ(ReadWholeFile(profile_.DataFile("kstr_log_2024_05_18.txt")),
+            "10:20:30\t[FiscalPrinter::Open] after midnight\r\n");
   for (const char* name : foreign) EXPECT_TRUE(Tools::FileExists(profile_.DataFile(name))) << name;
 }
 

@@ -33,21 +33,31 @@ class Packets : public ProtocolFixture {
 TEST_F(Packets, ClosedRequestMatchesTheWireExample) {
   m.CreatePacketOut("S01", 1);
   m.ClosePacketOut();
-  EXPECT_EQ(std::string(m.PacketOut()), "\x02S01101\x03" "9C81");
+  EXPECT_EQ(std::string(m.PacketOut()),
+            "\x02S01101\x03"
+            "9C81");
   EXPECT_EQ(std::strlen(m.PacketOut()), 12u);
 }
 
 TEST_F(Packets, FieldTextsCannotBreakTheFrame) {
   m.CreatePacketOut("P03", 1);
-  m.AddPacketOutField("a\x02" "b\x03" "c\x1C" "d\x01");
+  m.AddPacketOutField(
+      "a\x02"
+      "b\x03"
+      "c\x1C"
+      "d\x01");
   m.AddPacketOutField("");
   m.AddPacketOutField(nullptr);
-  m.AddPacketOutField("\xE8" "a\x9A");  // windows-1250 letters stay
+  m.AddPacketOutField(
+      "\xE8"
+      "a\x9A");  // windows-1250 letters stay
   const std::vector<std::string> fields = OutFields();
   ASSERT_EQ(fields.size(), 4u);
   EXPECT_EQ(fields[0], "a b c d ");
   EXPECT_EQ(fields[1], "");
-  EXPECT_EQ(fields[3], "\xE8" "a\x9A");
+  EXPECT_EQ(fields[3],
+            "\xE8"
+            "a\x9A");
 }
 
 struct TextCase {
@@ -75,8 +85,7 @@ const std::string kA40(40, 'a');
 INSTANTIATE_TEST_SUITE_P(
     Cases, PacketText,
     ::testing::Values(
-        TextCase{"empty_with_blank", "", true, 40, {k40}},
-        TextCase{"empty_without_blank", "", false, 40, {}},
+        TextCase{"empty_with_blank", "", true, 40, {k40}}, TextCase{"empty_without_blank", "", false, 40, {}},
         TextCase{"only_control_bytes", "\n\r\t", true, 40, {k40}},
         TextCase{"short_padded", "abc", false, 40, {"abc" + std::string(37, ' ')}},
         TextCase{"forty_one_bytes", kA40 + "b", false, 200, {kA40, "b" + std::string(39, ' ')}},
@@ -92,15 +101,18 @@ TEST_F(Packets, UpdateRewritesSequenceTypeAndCrcKeepingTheFields) {
   m.CreatePacketOut("P15", 1);
   m.AddPacketOutField("2");
   m.ClosePacketOut();
-  EXPECT_EQ(std::string(m.PacketOut()), Framed("P15601\x1C" "2"));
+  EXPECT_EQ(std::string(m.PacketOut()), Framed("P15601\x1C"
+                                               "2"));
 
   // A reply read without a new request (a poll's answer) moves it to 8.
   line->Arrive(ReplyFrame("P15", '7', 11));
   ASSERT_EQ(m.ReadPacket(1), 11);
   m.UpdatePacketOut(nullptr, 2);
-  EXPECT_EQ(std::string(m.PacketOut()), Framed("P15802\x1C" "2"));
+  EXPECT_EQ(std::string(m.PacketOut()), Framed("P15802\x1C"
+                                               "2"));
   m.UpdatePacketOut("S99", 0);
-  EXPECT_EQ(std::string(m.PacketOut()), Framed("S99802\x1C" "2"));
+  EXPECT_EQ(std::string(m.PacketOut()), Framed("S99802\x1C"
+                                               "2"));
   EXPECT_TRUE(Logged("[Messaging::UpdatePacketOut] \r\n"));
 }
 

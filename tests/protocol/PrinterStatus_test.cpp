@@ -34,9 +34,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ReceiptStatusCase{Reply(0, {"5"}), kReceiptEmpty},
                       ReceiptStatusCase{Reply(0, {"6"}), kReceiptPaperNearEnd},
                       ReceiptStatusCase{Reply(0, {"7"}), kFailure}, ReceiptStatusCase{Reply(0, {"-1"}), kFailure},
-                      ReceiptStatusCase{Reply(0), kFailure},         // no field
-                      ReceiptStatusCase{Silence(), kTimeout},        // switched off
-                      ReceiptStatusCase{Reply(12), kFailure},        // busy is not a status
+                      ReceiptStatusCase{Reply(0), kFailure},   // no field
+                      ReceiptStatusCase{Silence(), kTimeout},  // switched off
+                      ReceiptStatusCase{Reply(12), kFailure},  // busy is not a status
                       ReceiptStatusCase{Reply(73), kFailure}),
     [](const ::testing::TestParamInfo<ReceiptStatusCase>& p) { return "case" + std::to_string(p.index); });
 
@@ -82,15 +82,16 @@ TEST_P(RefreshedState, FieldThreeMapsByFirmware) {
   EXPECT_EQ(m.GetFiscalPrinterState(false), kPrinterStateNonFiscal);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Firmware, RefreshedState,
-    ::testing::Values(StateCase{2, 14, "2", 2}, StateCase{2, 14, "3", 4}, StateCase{2, 7, "3", 3},
-                      StateCase{3, 0, "3", 4}, StateCase{2, 14, "5", 3}, StateCase{2, 7, "5", 3},
-                      StateCase{2, 14, "6", 3}, StateCase{2, 7, "6", 4}, StateCase{2, 14, "4", 1},
-                      StateCase{2, 7, "4", 1}, StateCase{2, 14, "0", 1}, StateCase{2, 14, "30", 1}),
-    [](const ::testing::TestParamInfo<StateCase>& p) {
-      return "fw" + std::to_string(p.param.major) + "_" + std::to_string(p.param.minor) + "_field" + p.param.field3;
-    });
+INSTANTIATE_TEST_SUITE_P(Firmware, RefreshedState,
+                         ::testing::Values(StateCase{2, 14, "2", 2}, StateCase{2, 14, "3", 4}, StateCase{2, 7, "3", 3},
+                                           StateCase{3, 0, "3", 4}, StateCase{2, 14, "5", 3}, StateCase{2, 7, "5", 3},
+                                           StateCase{2, 14, "6", 3}, StateCase{2, 7, "6", 4}, StateCase{2, 14, "4", 1},
+                                           StateCase{2, 7, "4", 1}, StateCase{2, 14, "0", 1},
+                                           StateCase{2, 14, "30", 1}),
+                         [](const ::testing::TestParamInfo<StateCase>& p) {
+                           return "fw" + std::to_string(p.param.major) + "_" + std::to_string(p.param.minor) +
+                                  "_field" + p.param.field3;
+                         });
 
 using CachedState = ProtocolFixture;
 
@@ -137,13 +138,13 @@ TEST_P(Firmware, VersionTextGivesMajorAndMinor) {
   EXPECT_EQ(line->writes.size(), sent);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, Firmware,
-    ::testing::Values(FirmwareCase{"three_pieces", false, Reply(0, {"2.5.23"}), kSuccess, 2, 23, true},
-                      FirmwareCase{"two_pieces", false, Reply(0, {"3.1"}), kFailure, 3, 14, true},
-                      FirmwareCase{"no_reply", false, Silence(), kFailure, 2, 14, true},
-                      FirmwareCase{"v7_protocol", true, Silence(), kFailure, 2, 7, false}),
-    [](const ::testing::TestParamInfo<FirmwareCase>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Texts, Firmware,
+                         ::testing::Values(FirmwareCase{"three_pieces", false, Reply(0, {"2.5.23"}), kSuccess, 2, 23,
+                                                        true},
+                                           FirmwareCase{"two_pieces", false, Reply(0, {"3.1"}), kFailure, 3, 14, true},
+                                           FirmwareCase{"no_reply", false, Silence(), kFailure, 2, 14, true},
+                                           FirmwareCase{"v7_protocol", true, Silence(), kFailure, 2, 7, false}),
+                         [](const ::testing::TestParamInfo<FirmwareCase>& p) { return std::string(p.param.name); });
 
 using SlipStation = ProtocolFixture;
 

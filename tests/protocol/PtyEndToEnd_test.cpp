@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "config/Settings.h"
 #include "emulator/PtyServer.h"
 #include "log/Log.h"
 #include "protocol/Messaging.h"
 #include "serial/RS232.h"
-#include "config/Settings.h"
 #include "tests/support/TestProfile.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
@@ -116,8 +116,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, PtyLineFault,
                          ::testing::Values(LineFault{"badcrc 3", kFailure, 3}, LineFault{"lowercrc 3", kFailure, 3},
                                            LineFault{"garbage 3", kFailure, 3}, LineFault{"badcrc 1", kSuccess, 2},
                                            LineFault{"noise 7", kSuccess, 1}, LineFault{"extra 5", kSuccess, 1},
-                                           LineFault{"split 4 30", kSuccess, 1},
-                                           LineFault{"seqerror 1", kSuccess, 2}),
+                                           LineFault{"split 4 30", kSuccess, 1}, LineFault{"seqerror 1", kSuccess, 2}),
                          [](const ::testing::TestParamInfo<LineFault>& p) {
                            std::string name = p.param.fault;
                            for (char& c : name) c = c == ' ' ? '_' : c;
@@ -194,7 +193,9 @@ TEST_P(PtyReplyCode, CodeIsMapped) {
 INSTANTIATE_TEST_SUITE_P(Codes, PtyReplyCode,
                          ::testing::Values(CodeCase{13, kSuccess}, CodeCase{22, kSuccess}, CodeCase{73, kJournalEmpty},
                                            CodeCase{99, kFailure}),
-                         [](const ::testing::TestParamInfo<CodeCase>& p) { return "code" + std::to_string(p.param.code); });
+                         [](const ::testing::TestParamInfo<CodeCase>& p) {
+                           return "code" + std::to_string(p.param.code);
+                         });
 
 TEST_F(PtyEndToEnd, ASecondProgramCannotTakeTheHeldPort) {
   const std::string device = server->DeviceName();

@@ -29,7 +29,8 @@ TEST_F(Queries, FiscalStateGettersReadTheirFields) {
 }
 
 TEST_F(Queries, FlagsReadTheRightBitsAndCharacters) {
-  Script({Reply(0, {"20"}), Reply(0, {"20"}), Reply(0, {"40"}), Reply(0, {"0", "10"}), Reply(0, {"0", "0", "0", "12"})});
+  Script(
+      {Reply(0, {"20"}), Reply(0, {"20"}), Reply(0, {"40"}), Reply(0, {"0", "10"}), Reply(0, {"0", "0", "0", "12"})});
   EXPECT_TRUE(m.GetMemNearFullConfirmRequired());
   EXPECT_FALSE(m.GetServiceConfirmRequired());
   EXPECT_FALSE(m.GetMemNearFullConfirmRequired());
@@ -130,15 +131,15 @@ const std::string kFifty = "0123456789ABCDEFGHIJabcdefghijKLMNOPQRSTklmnopqrst";
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, DisplayText,
-    ::testing::Values(DisplayCase{"long_text_cut", kFifty, 2, {kFifty.substr(0, 20), kFifty.substr(20, 20)}},
-                      DisplayCase{"short_text_padded", "Ahoj!", 2, {"Ahoj!" + std::string(15, ' '), std::string(20, ' ')}},
-                      DisplayCase{"control_bytes_dropped", "a\r\nb", 1, {"ab" + std::string(18, ' ')}},
-                      DisplayCase{"no_rows", "abc", 0, {}},
-                      // Configured counts outside 0..9 take the nearest end.
-                      DisplayCase{"negative_rows", "abc", -1, {}},
-                      DisplayCase{"ten_rows_give_nine", "", 10, std::vector<std::string>(9, std::string(20, ' '))},
-                      DisplayCase{"six_hundred_rows_give_nine", "", 600,
-                                  std::vector<std::string>(9, std::string(20, ' '))}),
+    ::testing::Values(
+        DisplayCase{"long_text_cut", kFifty, 2, {kFifty.substr(0, 20), kFifty.substr(20, 20)}},
+        DisplayCase{"short_text_padded", "Ahoj!", 2, {"Ahoj!" + std::string(15, ' '), std::string(20, ' ')}},
+        DisplayCase{"control_bytes_dropped", "a\r\nb", 1, {"ab" + std::string(18, ' ')}},
+        DisplayCase{"no_rows", "abc", 0, {}},
+        // Configured counts outside 0..9 take the nearest end.
+        DisplayCase{"negative_rows", "abc", -1, {}},
+        DisplayCase{"ten_rows_give_nine", "", 10, std::vector<std::string>(9, std::string(20, ' '))},
+        DisplayCase{"six_hundred_rows_give_nine", "", 600, std::vector<std::string>(9, std::string(20, ' '))}),
     [](const ::testing::TestParamInfo<DisplayCase>& p) { return std::string(p.param.name); });
 
 TEST_F(Queries, SubtotalIsAskedForWithoutPrinting) {

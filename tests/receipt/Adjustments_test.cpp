@@ -91,9 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "P03",
                  {"2", "ks", "1", "2.0000", "1.5000", kDescription}},
         SignCase{"ItemRefundVoidIsASale",
-                 [](FiscalPrinter& f, int32_t* r) {
-                   f.PrintRecItemRefundVoid("Akcia", 30000, 20000, 1, 0, "", r);
-                 },
+                 [](FiscalPrinter& f, int32_t* r) { f.PrintRecItemRefundVoid("Akcia", 30000, 20000, 1, 0, "", r); },
                  "P03",
                  {"1", "ks", "1", "2.0000", "1.5000", kDescription}},
         SignCase{"RefundIsOnePiece",

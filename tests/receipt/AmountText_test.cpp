@@ -25,10 +25,9 @@ TEST_P(AmountTextTest, WritesFourDecimalsShrinkingWithTheIntegerPart) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, AmountTextTest,
-    ::testing::Values(AmountCase{12.5, "12.5000"}, AmountCase{123456.7, "123456.700"},
-                      AmountCase{-0.5, "-0.5000"}, AmountCase{0.0, "0.0000"},
-                      AmountCase{1234567.89, "1234567.89"}, AmountCase{99999.5, "99999.5000"},
-                      AmountCase{1.0, "1.0000"}, AmountCase{0.0001, "0.0001"},
+    ::testing::Values(AmountCase{12.5, "12.5000"}, AmountCase{123456.7, "123456.700"}, AmountCase{-0.5, "-0.5000"},
+                      AmountCase{0.0, "0.0000"}, AmountCase{1234567.89, "1234567.89"},
+                      AmountCase{99999.5, "99999.5000"}, AmountCase{1.0, "1.0000"}, AmountCase{0.0001, "0.0001"},
                       // The sign counts as a character of the integer part.
                       AmountCase{-12345.5, "-12345.500"}, AmountCase{99999999.0, "99999999.0"},
                       AmountCase{-99999999.0, "-99999999"},
@@ -48,8 +47,8 @@ TEST(CurrencyText, DividesByTenThousandAtTheEdgesOfTheAcceptedRange) {
 }
 
 TEST(CurrencyText, NeverLongerThanTenCharactersInsideTheAcceptedRange) {
-  for (long long value : {999999990000LL, -999999990000LL, 99999999999LL, -99999999999LL, 9999999LL, -9999999LL,
-                          -1LL, 5LL, 100000000LL}) {
+  for (long long value : {999999990000LL, -999999990000LL, 99999999999LL, -99999999999LL, 9999999LL, -9999999LL, -1LL,
+                          5LL, 100000000LL}) {
     EXPECT_LE(CurrencyText(value).size(), 10u) << value;
   }
 }
@@ -79,9 +78,9 @@ TEST_P(DescriptionTextTest, IsExactlyOneOrTwoReceiptLines) {
 
 INSTANTIATE_TEST_SUITE_P(Lengths, DescriptionTextTest,
                          ::testing::Values(DescriptionCase{0, 20}, DescriptionCase{1, 20}, DescriptionCase{20, 20},
-                                           DescriptionCase{21, 40}, DescriptionCase{25, 40},
-                                           DescriptionCase{40, 40}, DescriptionCase{41, 40},
-                                           DescriptionCase{50, 40}, DescriptionCase{2000, 40}));
+                                           DescriptionCase{21, 40}, DescriptionCase{25, 40}, DescriptionCase{40, 40},
+                                           DescriptionCase{41, 40}, DescriptionCase{50, 40},
+                                           DescriptionCase{2000, 40}));
 
 TEST(DescriptionText, KeepsWindows1250BytesAsSingleCharacters) {
   // "Rožok" in windows-1250 is five bytes and fills one 20-character line.

@@ -33,8 +33,8 @@ TEST_F(ReceiptTest, TwoItemReceiptSendsTheCommandsInOrder) {
   fp_.EndFiscalReceipt(false, &r);
   ASSERT_EQ(r, 0);
 
-  const Codes_ expected = {"S09", "S01", "P02", "P03", "P03", "S01", "P08", "P09",
-                           "P10", "P11", "S01", "S01", "P12", "S01"};
+  const Codes_ expected = {"S09", "S01", "P02", "P03", "P03", "S01", "P08",
+                           "P09", "P10", "P11", "S01", "S01", "P12", "S01"};
   Codes_ codes = Codes();
   ASSERT_GT(codes.size(), expected.size());
   EXPECT_EQ(Codes_(codes.begin(), codes.begin() + static_cast<long>(expected.size())), expected);
@@ -116,9 +116,7 @@ struct CancelCase {
   bool cancelled;
 };
 // Named, not dumped as bytes: the struct's padding would be read uninitialised.
-void PrintTo(const CancelCase& c, std::ostream* os) {
-  *os << (c.v7Protocol ? "v7 " : "") << c.fault;
-}
+void PrintTo(const CancelCase& c, std::ostream* os) { *os << (c.v7Protocol ? "v7 " : "") << c.fault; }
 
 class CancelOnFailureTest : public ReceiptTest, public ::testing::WithParamInterface<CancelCase> {
  protected:
@@ -152,17 +150,16 @@ TEST_P(CancelOnFailureTest, CancelsOnlyAReceiptThatCannotGoOn) {
   EXPECT_EQ(r, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Codes, CancelOnFailureTest,
-    ::testing::Values(CancelCase{false, "noreply 3 P03", kTimeout, false},
-                      CancelCase{false, "error 1", kCoverOpen, false},
-                      CancelCase{false, "error 3", kReceiptEmpty, false},
-                      CancelCase{false, "reply P03 44", kIllegal, true},
-                      CancelCase{false, "reply P03 41", kDayEndRequired, true},
-                      CancelCase{true, "noreply 3 P03", kTimeout, false},
-                      CancelCase{true, "error 1", kCoverOpen, true},
-                      CancelCase{true, "error 3", kReceiptEmpty, true},
-                      CancelCase{true, "reply P03 44", kIllegal, true}));
+INSTANTIATE_TEST_SUITE_P(Codes, CancelOnFailureTest,
+                         ::testing::Values(CancelCase{false, "noreply 3 P03", kTimeout, false},
+                                           CancelCase{false, "error 1", kCoverOpen, false},
+                                           CancelCase{false, "error 3", kReceiptEmpty, false},
+                                           CancelCase{false, "reply P03 44", kIllegal, true},
+                                           CancelCase{false, "reply P03 41", kDayEndRequired, true},
+                                           CancelCase{true, "noreply 3 P03", kTimeout, false},
+                                           CancelCase{true, "error 1", kCoverOpen, true},
+                                           CancelCase{true, "error 3", kReceiptEmpty, true},
+                                           CancelCase{true, "reply P03 44", kIllegal, true}));
 
 TEST_F(ReceiptTest, ItemChecksRefuseWithoutTraffic) {
   int32_t r = -1;

@@ -19,8 +19,17 @@
 namespace kestrel::testing {
 namespace {
 
-enum class Step { kItem, kItemVoid, kItemAdjustment, kSubtotalAdjustment, kMessage, kPrintedSubtotal, kPayAll,
-                  kPayPart, kEnd };
+enum class Step {
+  kItem,
+  kItemVoid,
+  kItemAdjustment,
+  kSubtotalAdjustment,
+  kMessage,
+  kPrintedSubtotal,
+  kPayAll,
+  kPayPart,
+  kEnd
+};
 
 struct WordCase {
   const char* name;
@@ -37,15 +46,33 @@ class PrinterWordTest : public ReceiptTest, public ::testing::WithParamInterface
   int32_t Call(Step step) {
     int32_t r = -1;
     switch (step) {
-      case Step::kItem: fp_.PrintRecItem("Mlieko", 9900, 10000, 1, 0, "", &r); break;
-      case Step::kItemVoid: fp_.PrintRecItemVoid("Chlieb", 10000, 10000, 1, 0, "", &r); break;
-      case Step::kItemAdjustment: fp_.PrintRecItemAdjustment(1, "Zlava", 1000, 1, &r); break;
-      case Step::kSubtotalAdjustment: fp_.PrintRecSubtotalAdjustment(1, "", 1000, &r); break;
-      case Step::kMessage: fp_.PrintRecMessage("Dakujeme", &r); break;
-      case Step::kPrintedSubtotal: fp_.PrintRecSubtotal(0, &r); break;
-      case Step::kPayAll: fp_.PrintRecTotal(10000, 20000, "1", &r); break;
-      case Step::kPayPart: fp_.PrintRecTotal(10000, 5000, "1", &r); break;
-      case Step::kEnd: fp_.EndFiscalReceipt(false, &r); break;
+      case Step::kItem:
+        fp_.PrintRecItem("Mlieko", 9900, 10000, 1, 0, "", &r);
+        break;
+      case Step::kItemVoid:
+        fp_.PrintRecItemVoid("Chlieb", 10000, 10000, 1, 0, "", &r);
+        break;
+      case Step::kItemAdjustment:
+        fp_.PrintRecItemAdjustment(1, "Zlava", 1000, 1, &r);
+        break;
+      case Step::kSubtotalAdjustment:
+        fp_.PrintRecSubtotalAdjustment(1, "", 1000, &r);
+        break;
+      case Step::kMessage:
+        fp_.PrintRecMessage("Dakujeme", &r);
+        break;
+      case Step::kPrintedSubtotal:
+        fp_.PrintRecSubtotal(0, &r);
+        break;
+      case Step::kPayAll:
+        fp_.PrintRecTotal(10000, 20000, "1", &r);
+        break;
+      case Step::kPayPart:
+        fp_.PrintRecTotal(10000, 5000, "1", &r);
+        break;
+      case Step::kEnd:
+        fp_.EndFiscalReceipt(false, &r);
+        break;
     }
     return r;
   }
@@ -244,7 +271,9 @@ TEST_P(TotalRepeatTest, ARepeatPrintsWhatTheFirstCallCouldNot) {
 
 INSTANTIATE_TEST_SUITE_P(Steps, TotalRepeatTest,
                          ::testing::Values(RepeatCase{"error 3 P10", 2, 1}, RepeatCase{"error 1 P11", 1, 2}),
-                         [](const ::testing::TestParamInfo<RepeatCase>& p) { return std::string(p.param.fault).substr(8); });
+                         [](const ::testing::TestParamInfo<RepeatCase>& p) {
+                           return std::string(p.param.fault).substr(8);
+                         });
 
 }  // namespace
 }  // namespace kestrel::testing

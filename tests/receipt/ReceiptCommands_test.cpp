@@ -45,7 +45,9 @@ struct ItemCase {
   Fields expected;  // kind, unit, VAT, quantity, unit price
 };
 // Named, not dumped as bytes: the struct's padding would be read uninitialised.
-void PrintTo(const ItemCase& c, std::ostream* os) { *os << "kind " << c.kind << ", " << c.price << " x " << c.quantity; }
+void PrintTo(const ItemCase& c, std::ostream* os) {
+  *os << "kind " << c.kind << ", " << c.price << " x " << c.quantity;
+}
 
 class ItemFieldsTest : public CommandTest, public ::testing::WithParamInterface<ItemCase> {};
 
@@ -60,17 +62,16 @@ TEST_P(ItemFieldsTest, SendsKindUnitQuantityAndUnitPrice) {
   EXPECT_EQ(fields, c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, ItemFieldsTest,
-    ::testing::Values(
-        // Quantity 0 is one piece; the unit price is derived from the price.
-        ItemCase{0, 25000, 0, 0, "", {"1", "ks", "2", "1.0000", "2.5000"}},
-        ItemCase{0, 30000, 20000, 0, "kusov", {"1", "kus", "2", "2.0000", "1.5000"}},
-        // A given unit price wins; the line price is not sent at all.
-        ItemCase{0, 99990000, 25000, 12345, "kg", {"1", "kg", "2", "2.5000", "1.2345"}},
-        ItemCase{1, 10000, 10000, 0, "", {"3", "ks", "2", "1.0000", "1.0000"}},
-        ItemCase{2, 10000, 10000, 0, "", {"2", "ks", "2", "1.0000", "1.0000"}},
-        ItemCase{7, 10000, 10000, 0, "", {"1", "ks", "2", "1.0000", "1.0000"}}));
+INSTANTIATE_TEST_SUITE_P(Lines, ItemFieldsTest,
+                         ::testing::Values(
+                             // Quantity 0 is one piece; the unit price is derived from the price.
+                             ItemCase{0, 25000, 0, 0, "", {"1", "ks", "2", "1.0000", "2.5000"}},
+                             ItemCase{0, 30000, 20000, 0, "kusov", {"1", "kus", "2", "2.0000", "1.5000"}},
+                             // A given unit price wins; the line price is not sent at all.
+                             ItemCase{0, 99990000, 25000, 12345, "kg", {"1", "kg", "2", "2.5000", "1.2345"}},
+                             ItemCase{1, 10000, 10000, 0, "", {"3", "ks", "2", "1.0000", "1.0000"}},
+                             ItemCase{2, 10000, 10000, 0, "", {"2", "ks", "2", "1.0000", "1.0000"}},
+                             ItemCase{7, 10000, 10000, 0, "", {"1", "ks", "2", "1.0000", "1.0000"}}));
 
 TEST_F(CommandTest, ItemKeepsTheLineAmountThePrinterReports) {
   OpenTicket();
@@ -164,7 +165,7 @@ TEST_F(CommandTest, TicketCopyOutsideItsRangeSendsNothing) {
 TEST_F(CommandTest, PrintLinesSendsEveryPieceAndReportsTheFirstFailure) {
   std::string text;
   for (int i = 0; i < 450; ++i) text += static_cast<char>('a' + i % 26);
-  text.insert(100, "\r\n\t");  // control bytes are dropped before the cut
+  text.insert(100, "\r\n\t");       // control bytes are dropped before the cut
   printer_->Fault("reply P20 44");  // the first piece is refused
   EXPECT_EQ(M().PrintLines(text.c_str(), false), kIllegal);
 
@@ -232,15 +233,16 @@ INSTANTIATE_TEST_SUITE_P(
     Firmware, InvoiceTest,
     ::testing::Values(
         InvoiceCase{"2.5.14", 120000, "2|F-77", "P23", {"2", "12.0000", Spaces(13) + kInvoiceF77 + Spaces(13)}},
-        InvoiceCase{"2.5.14", -120000, "77", "P23",
-                    {"1", "-12.0000", Spaces(13) + "Dobropis \xE8.77" + Spaces(14)}},
+        InvoiceCase{"2.5.14", -120000, "77", "P23", {"1", "-12.0000", Spaces(13) + "Dobropis \xE8.77" + Spaces(14)}},
         // Neither major 2 nor minor 21: no type field.
-        InvoiceCase{"1.0.20", 10000, "5|9", "P23", {"1.0000", Spaces(14) + std::string(text::kTextInvoice) + " \xE8.9" +
-                                                                Spaces(15)}},
+        InvoiceCase{"1.0.20",
+                    10000,
+                    "5|9",
+                    "P23",
+                    {"1.0000", Spaces(14) + std::string(text::kTextInvoice) + " \xE8.9" + Spaces(15)}},
         InvoiceCase{"3.0.1", 10000, "Faktura 2026/15", "P24", {"1.0000", "Faktura 2026/15"}},
         InvoiceCase{"2.5.22", -10000, "77", "P24", {"-1.0000", "Dobropis \xE8.77"}},
-        InvoiceCase{"2.5.22", 10000, "A B" + std::string(150, 'x'), "P24",
-                    {"1.0000", "A B" + std::string(97, 'x')}}));
+        InvoiceCase{"2.5.22", 10000, "A B" + std::string(150, 'x'), "P24", {"1.0000", "A B" + std::string(97, 'x')}}));
 
 TEST_F(CommandTest, PaymentLeavingAnAmountDueShowsItOnTheDisplay) {
   OpenTicket();

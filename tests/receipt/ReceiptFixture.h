@@ -60,9 +60,7 @@ class ReceiptTest : public ServiceOnPrinterTest {
     StartOn(options);
   }
 
-  void SetReceiptType(int32_t type) {
-    ASSERT_EQ(fp_.SetPropertyNumber(opos::pidx::kFiscalReceiptType, type), 0);
-  }
+  void SetReceiptType(int32_t type) { ASSERT_EQ(fp_.SetPropertyNumber(opos::pidx::kFiscalReceiptType, type), 0); }
   int32_t PrinterState() { return Number(opos::pidx::kPrinterState); }
   int32_t ResultCodeExtended() { return Number(opos::pidx::kResultCodeExtended); }
 

@@ -19,10 +19,16 @@ using CommandsTest = ReportsTest;
 TEST_F(CommandsTest, ZReportOnSundaySendsWeekdaySevenAndABlankLine) {
   PinClock(LocalTime(2026, 2, 1, 12, 30));  // a Sunday
   ASSERT_EQ(M().Report(true), kSuccess);
-  EXPECT_EQ(LastFields("P15"), (Fields{"2", "20260201123000" "7", Spaces(40)}));
+  EXPECT_EQ(LastFields("P15"), (Fields{"2",
+                                       "20260201123000"
+                                       "7",
+                                       Spaces(40)}));
   PinClock(LocalTime(2026, 2, 2, 8, 0));  // Monday
   M().Report(false);
-  EXPECT_EQ(LastFields("P15"), (Fields{"1", "20260202080000" "1", Spaces(40)}));
+  EXPECT_EQ(LastFields("P15"), (Fields{"1",
+                                       "20260202080000"
+                                       "1",
+                                       Spaces(40)}));
 }
 
 struct RangeCase {
@@ -53,14 +59,13 @@ TEST_P(ReportDateRefusalTest, RefusesWithoutTraffic) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dates, ReportDateRefusalTest,
-                         ::testing::Values(RangeCase{"01022026153", "280220261530"},     // 11 characters
-                                           RangeCase{"0102202615300", "280220261530"},   // 13 characters
-                                           RangeCase{"320120261530", "280220261530"},    // day 32
-                                           RangeCase{"300220261530", "280220261530"},    // 30 February
-                                           RangeCase{"011320261530", "280220261530"},    // month 13
-                                           RangeCase{"010220262430", "280220261530"},    // hour 24
-                                           RangeCase{"abcdefghijkl", "280220261530"},
-                                           RangeCase{"010220261530", ""}));
+                         ::testing::Values(RangeCase{"01022026153", "280220261530"},    // 11 characters
+                                           RangeCase{"0102202615300", "280220261530"},  // 13 characters
+                                           RangeCase{"320120261530", "280220261530"},   // day 32
+                                           RangeCase{"300220261530", "280220261530"},   // 30 February
+                                           RangeCase{"011320261530", "280220261530"},   // month 13
+                                           RangeCase{"010220262430", "280220261530"},   // hour 24
+                                           RangeCase{"abcdefghijkl", "280220261530"}, RangeCase{"010220261530", ""}));
 
 TEST_F(CommandsTest, RangeReportsSendTheConstantAndTheBounds) {
   EXPECT_EQ(M().ReportDetailedByDate("010220261530", "280220261530"), kSuccess);
@@ -87,8 +92,8 @@ TEST_P(SetClockTest, SendsSecondsZeroAndTheWeekday) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dates, SetClockTest,
-                         ::testing::Values(ClockCase{"311220262359", "202612312359004"},  // Thursday
-                                           ClockCase{"010220261200", "202602011200007"},  // Sunday
+                         ::testing::Values(ClockCase{"311220262359", "202612312359004"},    // Thursday
+                                           ClockCase{"010220261200", "202602011200007"},    // Sunday
                                            ClockCase{"020220260000", "202602020000001"}));  // Monday
 
 TEST_F(CommandsTest, SetClockRefusesABadDateWithoutTraffic) {
@@ -110,15 +115,28 @@ TEST_F(CommandsTest, ReadingTheClockGivesFourteenDigits) {
 
 TEST_F(CommandsTest, DisplayTextAtPlacesTheCursorFromOne) {
   ASSERT_EQ(M().DisplayTextAt("AB", 1, 0), kSuccess);
-  EXPECT_EQ(LastFields("D02"), (Fields{"1B5B" "32" "3B" "31" "48" "4142"}));
+  EXPECT_EQ(LastFields("D02"), (Fields{"1B5B"
+                                       "32"
+                                       "3B"
+                                       "31"
+                                       "48"
+                                       "4142"}));
   M().DisplayTextAt("\xE1", 0, 14);  // á is 0xA0 in code page 852
-  EXPECT_EQ(LastFields("D02"), (Fields{"1B5B" "31" "3B" "3135" "48" "A0"}));
+  EXPECT_EQ(LastFields("D02"), (Fields{"1B5B"
+                                       "31"
+                                       "3B"
+                                       "3135"
+                                       "48"
+                                       "A0"}));
 }
 
 TEST_F(CommandsTest, DisplayTextAtTakesAnyRowAndColumnNumber) {
   M().DisplayTextAt("", 2147483647, -2147483647 - 1);
-  EXPECT_EQ(LastFields("D02"),
-            (Fields{"1B5B" "32313437343833363438" "3B" "2D32313437343833363437" "48"}));
+  EXPECT_EQ(LastFields("D02"), (Fields{"1B5B"
+                                       "32313437343833363438"
+                                       "3B"
+                                       "2D32313437343833363437"
+                                       "48"}));
 }
 
 TEST_F(CommandsTest, FiscalParametersSendTwoDigitItemsAndTheOptionalSecondValue) {
@@ -174,17 +192,16 @@ TEST_P(SimpleCommandTest, SendsItsCodeWithoutFields) {
   EXPECT_TRUE(LastFields(GetParam().code).empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Commands, SimpleCommandTest,
-    ::testing::Values(SimpleCase{"P21", [](Messaging& m) { return m.PrintJournal(); }},
-                      SimpleCase{"S05", [](Messaging& m) { return m.ClearOperatingMemory(); }},
-                      SimpleCase{"S06", [](Messaging& m) { return m.ConfirmService(); }},
-                      SimpleCase{"S07", [](Messaging& m) { return m.ConfirmMemNearFull(); }},
-                      SimpleCase{"S11", [](Messaging& m) { return m.OpenDrawer(); }},
-                      SimpleCase{"S12", [](Messaging& m) { return m.CancelCommand(); }},
-                      SimpleCase{"S13", [](Messaging& m) { return m.ClearServiceInterval(); }},
-                      SimpleCase{"S14", [](Messaging& m) { return m.ClearFiscalModule(); }},
-                      SimpleCase{"T01", [](Messaging& m) { return m.TestFM(); }}));
+INSTANTIATE_TEST_SUITE_P(Commands, SimpleCommandTest,
+                         ::testing::Values(SimpleCase{"P21", [](Messaging& m) { return m.PrintJournal(); }},
+                                           SimpleCase{"S05", [](Messaging& m) { return m.ClearOperatingMemory(); }},
+                                           SimpleCase{"S06", [](Messaging& m) { return m.ConfirmService(); }},
+                                           SimpleCase{"S07", [](Messaging& m) { return m.ConfirmMemNearFull(); }},
+                                           SimpleCase{"S11", [](Messaging& m) { return m.OpenDrawer(); }},
+                                           SimpleCase{"S12", [](Messaging& m) { return m.CancelCommand(); }},
+                                           SimpleCase{"S13", [](Messaging& m) { return m.ClearServiceInterval(); }},
+                                           SimpleCase{"S14", [](Messaging& m) { return m.ClearFiscalModule(); }},
+                                           SimpleCase{"T01", [](Messaging& m) { return m.TestFM(); }}));
 
 TEST_F(CommandsTest, NonFiscalStartPrintsLogoAndHeaderOnTheRoll) {
   ASSERT_EQ(M().StartNonFiscal(kStationReceipt), kSuccess);

@@ -56,9 +56,11 @@ TEST_F(DirectIOTest, OnlyTheLowByteCounts) {
 
 TEST_F(DirectIOTest, BarCodeFromDigits) {
   EXPECT_EQ(Call(146, 0, "1234567890128"), kSuccess);
-  EXPECT_EQ(LastFields("P22"), (Fields{"1D68501D77031D48321D66311B61311D6B43" "0D"
-                                       "31323334353637383930313238" "1B6130"}));
-  EXPECT_EQ(Call(146, nullptr, nullptr) , kIllegal);
+  EXPECT_EQ(LastFields("P22"), (Fields{"1D68501D77031D48321D66311B61311D6B43"
+                                       "0D"
+                                       "31323334353637383930313238"
+                                       "1B6130"}));
+  EXPECT_EQ(Call(146, nullptr, nullptr), kIllegal);
   std::string twelve = "123456789012";
   EXPECT_EQ(Call(146, nullptr, &twelve), kSuccess);
   EXPECT_EQ(LastFields("P22")[0].substr(36, 2), "0C");

@@ -45,7 +45,8 @@ TEST_F(DisplayTest, TextAtAPosition) {
   int32_t r = -1;
   fp_.DisplayTextAt(1, 3, "AB", 0, &r);
   EXPECT_EQ(r, kSuccess);
-  EXPECT_EQ(LastFields("D02"), (Fields{"1B5B323B344841" "42"}));
+  EXPECT_EQ(LastFields("D02"), (Fields{"1B5B323B344841"
+                                       "42"}));
   EXPECT_EQ(server_->WithDevice([](emulator::Device& d) { return d.Core().DisplayRows(); })[1].substr(3, 2), "AB");
   fp_.DisplayTextAt(0, 0, "Hore", 0, &r);  // the whole display is rewritten
   EXPECT_EQ(LastFields("D01"), (Fields{"Hore" + std::string(16, ' '), std::string(20, ' ')}));

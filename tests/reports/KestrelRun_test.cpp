@@ -53,26 +53,28 @@ class KestrelRunTest : public ::testing::Test {
 TEST_F(KestrelRunTest, ATechniciansDay) {
   const std::string journal = profile_.Dir() + "/day";
   int status = -1;
-  const std::string output = Run(
-      "OpenService FiscalPrinter Kestrel\n"
-      "ClaimDevice 1000\n"
-      "SetPropertyNumber 3 1\n"
-      "SetHeaderLine 3 \"Ďakujeme\" 0\n"
-      "SetVatValue 3 \"07\"\n"
-      "SetVatTable\n"
-      "GetVatEntry 3 0\n"
-      "DirectIO 152 0 \"R-0001\"\n"
-      "DirectIO 152 1 \"\"\n"
-      "PrintXReport\n"
-      "QueryContent \"" + journal + "\" \"\" \"\"\n"
-      "PrintZReport\n"
-      "GetData 3 0\n"
-      "CheckHealth 2\n"
-      "DirectIO 999 0 \"\"\n"
-      "SetPropertyNumber 3 0\n"
-      "ReleaseDevice\n"
-      "CloseService\n",
-      status);
+  const std::string output =
+      Run("OpenService FiscalPrinter Kestrel\n"
+          "ClaimDevice 1000\n"
+          "SetPropertyNumber 3 1\n"
+          "SetHeaderLine 3 \"Ďakujeme\" 0\n"
+          "SetVatValue 3 \"07\"\n"
+          "SetVatTable\n"
+          "GetVatEntry 3 0\n"
+          "DirectIO 152 0 \"R-0001\"\n"
+          "DirectIO 152 1 \"\"\n"
+          "PrintXReport\n"
+          "QueryContent \"" +
+              journal +
+              "\" \"\" \"\"\n"
+              "PrintZReport\n"
+              "GetData 3 0\n"
+              "CheckHealth 2\n"
+              "DirectIO 999 0 \"\"\n"
+              "SetPropertyNumber 3 0\n"
+              "ReleaseDevice\n"
+              "CloseService\n",
+          status);
   EXPECT_NE(output.find("SetVatTable: 0\n"), std::string::npos) << output;
   EXPECT_NE(output.find("GetVatEntry: 0 7\n"), std::string::npos) << output;
   EXPECT_NE(output.find("DirectIO: 0 1 \"R-0001\"\n"), std::string::npos) << output;

@@ -140,7 +140,7 @@ TEST_F(NonFiscalTest, VatTableSendsNamedRatesAndKeepsThePrintersOthers) {
   EXPECT_EQ(r, 217);
   EXPECT_EQ(ErrorString(), text::kTextUndefined);
   fp_.SetVatValue(2, "15", &r);
-  fp_.SetVatValue(4, "00", &r);  // a rate of zero is named as such
+  fp_.SetVatValue(4, "00", &r);    // a rate of zero is named as such
   EXPECT_TRUE(Traffic().empty());  // memory only
   fp_.SetVatValue(9, "15", &r);
   EXPECT_EQ(r, kIllegal);

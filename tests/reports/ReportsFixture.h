@@ -65,7 +65,6 @@ class ReportsTest : public ServiceOnPrinterTest {
       return data;
     });
   }
-
 };
 
 // A local time as the clock seam gives it.

@@ -43,8 +43,8 @@ struct SilentCase {
   const char* name;
   std::function<void(FiscalPrinter&)> setUp;  // while the printer still answers
   std::function<void(FiscalPrinter&, int32_t*)> call;
-  int pieces;   // P20 requests the printer missed: one piece, three attempts
-  bool cut;     // the paper cut (P22) was still asked for
+  int pieces;  // P20 requests the printer missed: one piece, three attempts
+  bool cut;    // the paper cut (P22) was still asked for
 };
 void PrintTo(const SilentCase& c, std::ostream* os) { *os << c.name; }
 

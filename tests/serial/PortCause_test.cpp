@@ -71,42 +71,42 @@ std::string MakeFile(const std::string& dir, const char* name) {
 
 INSTANTIATE_TEST_SUITE_P(
     Posix, SerialPortCause,
-    ::testing::Values(
-        CauseCase{"missing", [](const std::string& dir, std::shared_ptr<void>&) { return dir + "/ttyUSB9"; }, false,
-                  0, PortFault::kNoDevice, ENOENT},
-        CauseCase{"directory", [](const std::string& dir, std::shared_ptr<void>&) { return dir; }, false, 0,
-                  PortFault::kNotSerial, EISDIR},
-        CauseCase{"plain file",
-                  [](const std::string& dir, std::shared_ptr<void>&) { return MakeFile(dir, "file"); }, true,
-                  115200, PortFault::kNotSerial, ENOTTY},
-        CauseCase{"fifo",
-                  [](const std::string& dir, std::shared_ptr<void>&) {
-                    const std::string path = dir + "/fifo";
-                    ::mkfifo(path.c_str(), 0600);
-                    return path;
-                  },
-                  true, 115200, PortFault::kNotSerial, ENOTTY},
-        CauseCase{"odd rate",
-                  [](const std::string&, std::shared_ptr<void>& hold) {
-                    auto pty = std::make_shared<Pty>();
-                    hold = pty;
-                    return pty->Name();
-                  },
-                  true, 12345, PortFault::kRateRefused, EINVAL},
-        CauseCase{"held",
-                  [](const std::string&, std::shared_ptr<void>& hold) {
-                    // Another user of the port, holding it as the driver does.
-                    struct Held {
-                      Pty pty;
-                      std::unique_ptr<SerialDevice> holder = CreatePlatformSerialDevice();
-                    };
-                    auto held = std::make_shared<Held>();
-                    held->holder->Open(held->pty.Name().c_str());
-                    hold = held;
-                    return held->pty.Name();
-                  },
-                  // Root passes the exclusive-open flag and meets the lock.
-                  false, 0, PortFault::kHeld, ::geteuid() == 0 ? EWOULDBLOCK : EBUSY}),
+    ::testing::Values(CauseCase{"missing",
+                                [](const std::string& dir, std::shared_ptr<void>&) { return dir + "/ttyUSB9"; }, false,
+                                0, PortFault::kNoDevice, ENOENT},
+                      CauseCase{"directory", [](const std::string& dir, std::shared_ptr<void>&) { return dir; }, false,
+                                0, PortFault::kNotSerial, EISDIR},
+                      CauseCase{"plain file",
+                                [](const std::string& dir, std::shared_ptr<void>&) { return MakeFile(dir, "file"); },
+                                true, 115200, PortFault::kNotSerial, ENOTTY},
+                      CauseCase{"fifo",
+                                [](const std::string& dir, std::shared_ptr<void>&) {
+                                  const std::string path = dir + "/fifo";
+                                  ::mkfifo(path.c_str(), 0600);
+                                  return path;
+                                },
+                                true, 115200, PortFault::kNotSerial, ENOTTY},
+                      CauseCase{"odd rate",
+                                [](const std::string&, std::shared_ptr<void>& hold) {
+                                  auto pty = std::make_shared<Pty>();
+                                  hold = pty;
+                                  return pty->Name();
+                                },
+                                true, 12345, PortFault::kRateRefused, EINVAL},
+                      CauseCase{"held",
+                                [](const std::string&, std::shared_ptr<void>& hold) {
+                                  // Another user of the port, holding it as the driver does.
+                                  struct Held {
+                                    Pty pty;
+                                    std::unique_ptr<SerialDevice> holder = CreatePlatformSerialDevice();
+                                  };
+                                  auto held = std::make_shared<Held>();
+                                  held->holder->Open(held->pty.Name().c_str());
+                                  hold = held;
+                                  return held->pty.Name();
+                                },
+                                // Root passes the exclusive-open flag and meets the lock.
+                                false, 0, PortFault::kHeld, ::geteuid() == 0 ? EWOULDBLOCK : EBUSY}),
     [](const ::testing::TestParamInfo<CauseCase>& p) {
       std::string name = p.param.what;
       for (char& ch : name) ch = ch == ' ' ? '_' : ch;

@@ -90,7 +90,9 @@ TEST_F(RS232Port, RefusedLineSettingsLeaveThePortClosed) {
   EXPECT_FALSE(line->open);
   EXPECT_EQ(line->closes, 1);
   // The reopen before a send must not pass a port whose settings were refused.
-  EXPECT_EQ(RS232::Instance().SendPacket("\x02S01101\x03" "9C81"), kClosed);
+  EXPECT_EQ(RS232::Instance().SendPacket("\x02S01101\x03"
+                                         "9C81"),
+            kClosed);
   EXPECT_TRUE(Logged("Port reopen failed"));
   EXPECT_TRUE(line->writes.empty());
 }
@@ -109,19 +111,24 @@ TEST_F(RS232Port, ClosingTwiceSucceedsAndSaysSo) {
 TEST_F(RS232Port, SendReopensPurgesAndWritesUpToTheTerminator) {
   RS232& port = RS232::Instance();
   line->queue = "stale reply";  // unread bytes of an earlier exchange
-  ASSERT_EQ(port.SendPacket("\x02S01101\x03" "9C81"), kSuccess);
+  ASSERT_EQ(port.SendPacket("\x02S01101\x03"
+                            "9C81"),
+            kSuccess);
   EXPECT_TRUE(line->open);  // reopened by the send
   EXPECT_EQ(line->inputPurges, 1);
   EXPECT_EQ(line->outputPurges, 1);
   EXPECT_TRUE(line->queue.empty());
   ASSERT_EQ(line->writes.size(), 1u);
-  EXPECT_EQ(line->writes[0], std::string("\x02S01101\x03" "9C81"));
+  EXPECT_EQ(line->writes[0], std::string("\x02S01101\x03"
+                                         "9C81"));
   EXPECT_TRUE(Logged("Packet sent (12)"));
 }
 
 TEST_F(RS232Port, ShortWriteFails) {
   line->shortWriteBy = 2;
-  EXPECT_EQ(RS232::Instance().SendPacket("\x02S01101\x03" "9C81"), kFailure);
+  EXPECT_EQ(RS232::Instance().SendPacket("\x02S01101\x03"
+                                         "9C81"),
+            kFailure);
   EXPECT_TRUE(Logged("Packet send failed [12-10]"));
 }
 

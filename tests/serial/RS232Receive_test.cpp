@@ -33,7 +33,7 @@ struct PieceCase {
   const char* name;
   std::vector<std::string> pieces;  // what arrives, read by read
   int result;
-  const char* logged;               // a line the receive must log, or ""
+  const char* logged;  // a line the receive must log, or ""
 };
 
 void PrintTo(const PieceCase& c, std::ostream* os) { *os << c.name; }
@@ -59,18 +59,22 @@ const std::string kFrame = ReplyFrame("S09", '1', 0, {"6"});
 
 INSTANTIATE_TEST_SUITE_P(
     Arrivals, RS232Pieces,
-    ::testing::Values(PieceCase{"whole", {kFrame}, kSuccess, ""},
-                      PieceCase{"noise_before", {"xyz" + kFrame}, kSuccess, "First 3 bytes ignored"},
-                      PieceCase{"noise_in_earlier_read", {"junk\x03", kFrame}, kSuccess, ""},
-                      PieceCase{"bytes_after", {kFrame + "zz"}, kSuccess, "Last 2 bytes ignored"},
-                      PieceCase{"split_three_ways", {kFrame.substr(0, 4), kFrame.substr(4, 6), kFrame.substr(10)},
-                                kSuccess, ""},
-                      PieceCase{"split_inside_crc", {kFrame.substr(0, kFrame.size() - 2), kFrame.substr(kFrame.size() - 2)},
-                                kSuccess, ""},
-                      PieceCase{"incomplete", {kFrame.substr(0, 8)}, kFailure, ""},
-                      PieceCase{"lower_case_crc", {kFrame.substr(0, kFrame.size() - 4) + "abcd"}, kFailure,
-                                "CRC check failed"},
-                      PieceCase{"corrupted_body", {"\x02S09" "2" + kFrame.substr(5)}, kFailure, "CRC check failed"}),
+    ::testing::Values(
+        PieceCase{"whole", {kFrame}, kSuccess, ""},
+        PieceCase{"noise_before", {"xyz" + kFrame}, kSuccess, "First 3 bytes ignored"},
+        PieceCase{"noise_in_earlier_read", {"junk\x03", kFrame}, kSuccess, ""},
+        PieceCase{"bytes_after", {kFrame + "zz"}, kSuccess, "Last 2 bytes ignored"},
+        PieceCase{"split_three_ways", {kFrame.substr(0, 4), kFrame.substr(4, 6), kFrame.substr(10)}, kSuccess, ""},
+        PieceCase{
+            "split_inside_crc", {kFrame.substr(0, kFrame.size() - 2), kFrame.substr(kFrame.size() - 2)}, kSuccess, ""},
+        PieceCase{"incomplete", {kFrame.substr(0, 8)}, kFailure, ""},
+        PieceCase{"lower_case_crc", {kFrame.substr(0, kFrame.size() - 4) + "abcd"}, kFailure, "CRC check failed"},
+        PieceCase{"corrupted_body",
+                  {"\x02S09"
+                   "2" +
+                   kFrame.substr(5)},
+                  kFailure,
+                  "CRC check failed"}),
     [](const ::testing::TestParamInfo<PieceCase>& p) { return std::string(p.param.name); });
 
 TEST_F(RS232Receive, LowerCaseDigitsOfARightCrcDoNotMatch) {
@@ -171,20 +175,27 @@ TEST_P(RS232Stream, EndsWithOneLogLine) {
   EXPECT_EQ(buffer[0], 0);  // nothing of the stream passes for a frame
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, RS232Stream,
-    ::testing::Values(
-        // A scale on the wrong port: bytes without any start byte, the byte limit ends it.
-        StreamCase{"no_start_byte", std::string("0123456789ABCDEFGH\r", 19), 0, 530},
-        // Start bytes, but never an end byte.
-        StreamCase{"start_bytes_without_end", std::string("\x02" "1234567890abcdefgh", 19), 0, 530},
-        // Noise with a start byte in the middle of every piece.
-        StreamCase{"start_byte_mid_piece", std::string("xy\x02" "1234567890abcdef", 19), 0, 530},
-        // A trickle slower than the wire but faster than the time-out: the
-        // byte limit would take hours, the deadline (1 s + the wire time of
-        // 10000 bytes, 521 polls) ends it.
-        StreamCase{"slow_trickle", "z", 40, 50 + 521}),
-    [](const ::testing::TestParamInfo<StreamCase>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Lines, RS232Stream,
+                         ::testing::Values(
+                             // A scale on the wrong port: bytes without any start byte, the byte limit ends it.
+                             StreamCase{"no_start_byte", std::string("0123456789ABCDEFGH\r", 19), 0, 530},
+                             // Start bytes, but never an end byte.
+                             StreamCase{"start_bytes_without_end",
+                                        std::string("\x02"
+                                                    "1234567890abcdefgh",
+                                                    19),
+                                        0, 530},
+                             // Noise with a start byte in the middle of every piece.
+                             StreamCase{"start_byte_mid_piece",
+                                        std::string("xy\x02"
+                                                    "1234567890abcdef",
+                                                    19),
+                                        0, 530},
+                             // A trickle slower than the wire but faster than the time-out: the
+                             // byte limit would take hours, the deadline (1 s + the wire time of
+                             // 10000 bytes, 521 polls) ends it.
+                             StreamCase{"slow_trickle", "z", 40, 50 + 521}),
+                         [](const ::testing::TestParamInfo<StreamCase>& p) { return std::string(p.param.name); });
 
 TEST_F(RS232Receive, AFullSizeReplyAtNineThousandSixHundredBaudStillArrives) {
   profile.Set("Baudrate", "9600");
@@ -210,7 +221,9 @@ TEST_F(RS232Receive, BytesAfterAFrameStartTheNextReceiveUnlessASendDiscardsThem)
 
   line->Arrive(kFrame + second);
   ASSERT_EQ(Read(), kSuccess);
-  ASSERT_EQ(RS232::Instance().SendPacket("\x02S01101\x03" "9C81"), kSuccess);
+  ASSERT_EQ(RS232::Instance().SendPacket("\x02S01101\x03"
+                                         "9C81"),
+            kSuccess);
   EXPECT_EQ(Read(), kTimeout);
 }
 

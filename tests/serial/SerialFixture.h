@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "config/Settings.h"
 #include "log/Log.h"
 #include "serial/RS232.h"
-#include "config/Settings.h"
 #include "tests/serial/FakeSerialDevice.h"
 #include "tests/support/SingletonReset.h"
 #include "tests/support/TestProfile.h"

@@ -63,20 +63,20 @@ INSTANTIATE_TEST_SUITE_P(
                 "items[1].vat"},
         BadBody{"VatFraction", Receipt(R"({"text":"a","quantity":1,"unitPrice":1,"vat":1.5})"), "items[0].vat"},
         BadBody{"QuantityZero", Receipt(R"({"text":"a","quantity":0,"unitPrice":1,"vat":1})"), "items[0].quantity"},
-        BadBody{"NegativePrice", Receipt(R"({"text":"a","quantity":1,"unitPrice":-1,"vat":1})"),
-                "items[0].unitPrice"},
-        BadBody{"TextTooLong", Receipt(R"({"text":")" + std::string(41, 'x') + R"(","quantity":1,"unitPrice":1,"vat":1})"),
+        BadBody{"NegativePrice", Receipt(R"({"text":"a","quantity":1,"unitPrice":-1,"vat":1})"), "items[0].unitPrice"},
+        BadBody{"TextTooLong",
+                Receipt(R"({"text":")" + std::string(41, 'x') + R"(","quantity":1,"unitPrice":1,"vat":1})"),
                 "items[0].text"},
         BadBody{"TextNotInCodePage", Receipt(R"({"text":"Ж","quantity":1,"unitPrice":1,"vat":1})"), "items[0].text"},
-        BadBody{"TextWithLineBreak", Receipt(R"({"text":"a\nb","quantity":1,"unitPrice":1,"vat":1})"),
-                "items[0].text"},
+        BadBody{"TextWithLineBreak", Receipt(R"({"text":"a\nb","quantity":1,"unitPrice":1,"vat":1})"), "items[0].text"},
         BadBody{"UnitTooLong", Receipt(R"({"text":"a","quantity":1,"unitPrice":1,"vat":1,"unit":"kusy"})"),
                 "items[0].unit"},
         BadBody{"NoItems", Receipt(""), "items"},
         BadBody{"DiscountBoth",
                 Receipt(R"({"text":"a","quantity":1,"unitPrice":1,"vat":1,"discount":{"amount":1,"percent":1}})"),
                 "items[0].discount"},
-        BadBody{"DiscountOverItem", Receipt(R"({"text":"a","quantity":1,"unitPrice":1,"vat":1,"discount":{"amount":2}})"),
+        BadBody{"DiscountOverItem",
+                Receipt(R"({"text":"a","quantity":1,"unitPrice":1,"vat":1,"discount":{"amount":2}})"),
                 "items[0].discount"},
         BadBody{"PercentOver100", Receipt(kItem, R"("discount":{"percent":101},"payments":[{"amount":1}])"),
                 "discount.percent"},
@@ -103,7 +103,7 @@ TEST(Receipt, TotalsFollowThePrintersRounding) {
   EXPECT_EQ(receipt.total, 9000 + 800 - 500);
   EXPECT_EQ(receipt.paid, 25000);
   EXPECT_EQ(receipt.payments[0].code, "2");
-  EXPECT_EQ(receipt.payments[1].code, "1");  // cash when no type is named
+  EXPECT_EQ(receipt.payments[1].code, "1");      // cash when no type is named
   EXPECT_EQ(receipt.items[1].text, "Ro\x9Eok");  // windows-1250
 }
 

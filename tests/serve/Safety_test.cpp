@@ -25,13 +25,13 @@ TEST(Safety, HostMustBeThisServer) {
     const char* host;
     bool allowed;
   };
-  for (const Case& c : {Case{loopback, "127.0.0.1:8750", true}, Case{loopback, "localhost:8750", true},
-                        Case{loopback, "LOCALHOST:8750", true}, Case{loopback, "[::1]:8750", true},
-                        Case{loopback, "kasa-1:8750", true}, Case{loopback, "127.0.0.1:8751", false},
-                        Case{loopback, "127.0.0.1", false}, Case{loopback, "evil.example:8750", false},
-                        Case{loopback, "localhost.evil.example:8750", false}, Case{loopback, "", false},
-                        Case{loopback, "[::1:8750", false}, Case{wildcard, "0.0.0.0:8750", false},
-                        Case{wildcard, "192.168.1.5:8750", false}, Case{wildcard, "kasa-1:8750", true}}) {
+  for (const Case& c :
+       {Case{loopback, "127.0.0.1:8750", true}, Case{loopback, "localhost:8750", true},
+        Case{loopback, "LOCALHOST:8750", true}, Case{loopback, "[::1]:8750", true}, Case{loopback, "kasa-1:8750", true},
+        Case{loopback, "127.0.0.1:8751", false}, Case{loopback, "127.0.0.1", false},
+        Case{loopback, "evil.example:8750", false}, Case{loopback, "localhost.evil.example:8750", false},
+        Case{loopback, "", false}, Case{loopback, "[::1:8750", false}, Case{wildcard, "0.0.0.0:8750", false},
+        Case{wildcard, "192.168.1.5:8750", false}, Case{wildcard, "kasa-1:8750", true}}) {
     EXPECT_EQ(HostAllowed(c.rules, 8750, c.host), c.allowed) << c.host;
   }
 }
@@ -75,10 +75,10 @@ TEST(Options, ListenAddresses) {
   };
   for (const Case& c : {Case{"127.0.0.1:8750", true, "127.0.0.1", true}, Case{"localhost:0", true, "127.0.0.1", true},
                         Case{"[::1]:8750", true, "::1", true}, Case{"0.0.0.0:8750", true, "0.0.0.0", false},
-                        Case{"192.168.1.5:80", true, "192.168.1.5", false}, Case{"127.1.2.3:1", true, "127.1.2.3", true},
-                        Case{"pos.example.com:8750", false, "", false}, Case{"127.0.0.1", false, "", false},
-                        Case{"127.0.0.1:65536", false, "", false}, Case{"256.0.0.1:80", false, "", false},
-                        Case{"[::1]8750", false, "", false}}) {
+                        Case{"192.168.1.5:80", true, "192.168.1.5", false},
+                        Case{"127.1.2.3:1", true, "127.1.2.3", true}, Case{"pos.example.com:8750", false, "", false},
+                        Case{"127.0.0.1", false, "", false}, Case{"127.0.0.1:65536", false, "", false},
+                        Case{"256.0.0.1:80", false, "", false}, Case{"[::1]8750", false, "", false}}) {
     ListenAddress address;
     std::string error;
     EXPECT_EQ(ParseListen(c.text, address, error), c.ok) << c.text;

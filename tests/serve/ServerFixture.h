@@ -23,7 +23,7 @@
 namespace kestrel::serve {
 
 struct Reply {
-  int status = 0;  // 0: no answer at all
+  int status = 0;     // 0: no answer at all
   std::string error;  // why there was none
   Json body;
   httplib::Headers headers;

@@ -34,16 +34,15 @@ TEST_P(CheckDeviceTest, ReportsTheFirstMissingCondition) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, CheckDeviceTest,
-    ::testing::Values(
-        DeviceCase{false, true, true, kClosed, text::kTextClosed, "[FiscalPrinter::CheckDevice] Error: device not opened"},
-        DeviceCase{true, false, true, kNotClaimed, text::kTextNotClaimed,
-                   "[FiscalPrinter::CheckDevice] Error: device not claimed"},
-        DeviceCase{true, false, false, kNotClaimed, text::kTextNotClaimed, nullptr},
-        DeviceCase{true, true, false, kDisabled, text::kTextDisabled,
-                   "[FiscalPrinter::CheckDevice] Error: device not enabled"},
-        DeviceCase{true, true, true, kSuccess, "", nullptr}));
+INSTANTIATE_TEST_SUITE_P(Table, CheckDeviceTest,
+                         ::testing::Values(DeviceCase{false, true, true, kClosed, text::kTextClosed,
+                                                      "[FiscalPrinter::CheckDevice] Error: device not opened"},
+                                           DeviceCase{true, false, true, kNotClaimed, text::kTextNotClaimed,
+                                                      "[FiscalPrinter::CheckDevice] Error: device not claimed"},
+                                           DeviceCase{true, false, false, kNotClaimed, text::kTextNotClaimed, nullptr},
+                                           DeviceCase{true, true, false, kDisabled, text::kTextDisabled,
+                                                      "[FiscalPrinter::CheckDevice] Error: device not enabled"},
+                                           DeviceCase{true, true, true, kSuccess, "", nullptr}));
 
 // One argument check: the call, and the first refused value on either side.
 struct RangeCase {
@@ -51,8 +50,8 @@ struct RangeCase {
   std::function<bool(FiscalPrinterTestPeer&, int64_t)> check;
   int64_t value;
   bool passes;
-  int32_t code;        // reported when refused
-  const char* text;    // ErrorString when refused
+  int32_t code;         // reported when refused
+  const char* text;     // ErrorString when refused
   const char* logLine;  // when refused
 };
 // Named, not dumped as bytes: the struct's padding would be read uninitialised.
@@ -85,24 +84,23 @@ bool Vat(FiscalPrinterTestPeer& p, int64_t v) { return p.CheckVatID(static_cast<
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ArgumentChecks,
-    ::testing::Values(
-        RangeCase{"amount max", Currency, 999999990000LL, true, 0, nullptr, nullptr},
-        RangeCase{"amount min", Currency, -999999990000LL, true, 0, nullptr, nullptr},
-        RangeCase{"amount above", Currency, 999999990001LL, false, kBadItemAmount, text::kTextBadValue,
-                  "Error: wrong value 999999990001."},
-        RangeCase{"amount below", Currency, -999999990001LL, false, kBadItemAmount, text::kTextBadValue,
-                  "Error: wrong value -999999990001."},
-        RangeCase{"amount far out", Currency, INT64_MIN, false, kBadItemAmount, text::kTextBadValue,
-                  "Error: wrong value -9223372036854775808."},
-        RangeCase{"line 1", HeaderLine, 1, true, 0, nullptr, nullptr},
-        RangeCase{"line 3", HeaderLine, 3, true, 0, nullptr, nullptr},
-        RangeCase{"line 0", HeaderLine, 0, false, kIllegal, text::kTextBadLine, "Error: wrong line 0."},
-        RangeCase{"line 4", HeaderLine, 4, false, kIllegal, text::kTextBadLine, "Error: wrong line 4."},
-        RangeCase{"vat 1", Vat, 1, true, 0, nullptr, nullptr},
-        RangeCase{"vat 8", Vat, 8, true, 0, nullptr, nullptr},
-        RangeCase{"vat 0", Vat, 0, false, kIllegal, text::kTextBadVat, "Error: wrong VAT 0."},
-        RangeCase{"vat 9", Vat, 9, false, kIllegal, text::kTextBadVat, "Error: wrong VAT 9."},
-        RangeCase{"vat negative", Vat, -1, false, kIllegal, text::kTextBadVat, "Error: wrong VAT -1."}));
+    ::testing::Values(RangeCase{"amount max", Currency, 999999990000LL, true, 0, nullptr, nullptr},
+                      RangeCase{"amount min", Currency, -999999990000LL, true, 0, nullptr, nullptr},
+                      RangeCase{"amount above", Currency, 999999990001LL, false, kBadItemAmount, text::kTextBadValue,
+                                "Error: wrong value 999999990001."},
+                      RangeCase{"amount below", Currency, -999999990001LL, false, kBadItemAmount, text::kTextBadValue,
+                                "Error: wrong value -999999990001."},
+                      RangeCase{"amount far out", Currency, INT64_MIN, false, kBadItemAmount, text::kTextBadValue,
+                                "Error: wrong value -9223372036854775808."},
+                      RangeCase{"line 1", HeaderLine, 1, true, 0, nullptr, nullptr},
+                      RangeCase{"line 3", HeaderLine, 3, true, 0, nullptr, nullptr},
+                      RangeCase{"line 0", HeaderLine, 0, false, kIllegal, text::kTextBadLine, "Error: wrong line 0."},
+                      RangeCase{"line 4", HeaderLine, 4, false, kIllegal, text::kTextBadLine, "Error: wrong line 4."},
+                      RangeCase{"vat 1", Vat, 1, true, 0, nullptr, nullptr},
+                      RangeCase{"vat 8", Vat, 8, true, 0, nullptr, nullptr},
+                      RangeCase{"vat 0", Vat, 0, false, kIllegal, text::kTextBadVat, "Error: wrong VAT 0."},
+                      RangeCase{"vat 9", Vat, 9, false, kIllegal, text::kTextBadVat, "Error: wrong VAT 9."},
+                      RangeCase{"vat negative", Vat, -1, false, kIllegal, text::kTextBadVat, "Error: wrong VAT -1."}));
 
 TEST_F(ServiceTest, PrinterStateCheckComparesWithTheStatePrinterKeeps) {
   Open();

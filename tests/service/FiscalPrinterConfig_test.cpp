@@ -15,19 +15,27 @@ struct ConfigCase {
   Field field;
   int32_t expected;
 };
-void PrintTo(const ConfigCase& c, std::ostream* os) { *os << c.name << "=" << (c.stored != nullptr ? c.stored : "absent"); }
+void PrintTo(const ConfigCase& c, std::ostream* os) {
+  *os << c.name << "=" << (c.stored != nullptr ? c.stored : "absent");
+}
 
 class ConfigReaders : public ServiceTest, public ::testing::WithParamInterface<ConfigCase> {
  protected:
   int32_t Read(Field field) {
     FiscalPrinterTestPeer p = peer();
     switch (field) {
-      case Field::kFreezeEvents: return Number(opos::pidx::kFreezeEvents);
-      case Field::kCheckStateDisabled: return p.CheckStateDisabled();
-      case Field::kDisplayItemDisabled: return p.DisplayItemDisabled();
-      case Field::kLineDisplayRows: return Number(opos::pidx::kDispRows);
-      case Field::kSingleCash: return p.SingleCashReceipt();
-      case Field::kV7: return p.V7Protocol();
+      case Field::kFreezeEvents:
+        return Number(opos::pidx::kFreezeEvents);
+      case Field::kCheckStateDisabled:
+        return p.CheckStateDisabled();
+      case Field::kDisplayItemDisabled:
+        return p.DisplayItemDisabled();
+      case Field::kLineDisplayRows:
+        return Number(opos::pidx::kDispRows);
+      case Field::kSingleCash:
+        return p.SingleCashReceipt();
+      case Field::kV7:
+        return p.V7Protocol();
     }
     return -1;
   }
@@ -40,38 +48,37 @@ TEST_P(ConfigReaders, ValueGivesField) {
   EXPECT_EQ(Read(c.field), c.expected) << c.name << " = " << (c.stored ? c.stored : "(absent)");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ConfigReaders,
-    ::testing::Values(
-        // Flags: exactly 1 sets, any other number clears, a non-number is 0.
-        ConfigCase{"FreezeEvents", nullptr, Field::kFreezeEvents, 1},
-        ConfigCase{"FreezeEvents", "0", Field::kFreezeEvents, 0},
-        ConfigCase{"FreezeEvents", "2", Field::kFreezeEvents, 0},
-        ConfigCase{"FreezeEvents", "1", Field::kFreezeEvents, 1},
-        ConfigCase{"FreezeEvents", "-1", Field::kFreezeEvents, 0},
-        ConfigCase{"FreezeEvents", "1x", Field::kFreezeEvents, 1},
-        ConfigCase{"FreezeEvents", "yes", Field::kFreezeEvents, 0},
-        // Empty or longer than nine characters: the default stands.
-        ConfigCase{"FreezeEvents", "", Field::kFreezeEvents, 1},
-        ConfigCase{"FreezeEvents", "0000000000", Field::kFreezeEvents, 1},
-        ConfigCase{"FreezeEvents", "000000000", Field::kFreezeEvents, 0},
-        ConfigCase{"CheckStateDisabled", nullptr, Field::kCheckStateDisabled, 0},
-        ConfigCase{"CheckStateDisabled", "1", Field::kCheckStateDisabled, 1},
-        ConfigCase{"DisplayItemDisabled", nullptr, Field::kDisplayItemDisabled, 0},
-        ConfigCase{"DisplayItemDisabled", "1", Field::kDisplayItemDisabled, 1},
-        ConfigCase{"SingleCashReceipt", nullptr, Field::kSingleCash, 1},
-        ConfigCase{"SingleCashReceipt", "0", Field::kSingleCash, 0},
-        ConfigCase{"SingleCashReceipt", "", Field::kSingleCash, 1},
-        ConfigCase{"V7Protocol", nullptr, Field::kV7, 0},
-        ConfigCase{"V7Protocol", "1", Field::kV7, 1},
-        // Rows: any number as it stands, no range test.
-        ConfigCase{"LineDisplayRows", nullptr, Field::kLineDisplayRows, 2},
-        ConfigCase{"LineDisplayRows", "4", Field::kLineDisplayRows, 4},
-        ConfigCase{"LineDisplayRows", "abc", Field::kLineDisplayRows, 0},
-        ConfigCase{"LineDisplayRows", "600", Field::kLineDisplayRows, 600},
-        ConfigCase{"LineDisplayRows", "-1", Field::kLineDisplayRows, -1},
-        ConfigCase{"LineDisplayRows", "123456789", Field::kLineDisplayRows, 123456789},
-        ConfigCase{"LineDisplayRows", "1234567890", Field::kLineDisplayRows, 2}));
+INSTANTIATE_TEST_SUITE_P(Table, ConfigReaders,
+                         ::testing::Values(
+                             // Flags: exactly 1 sets, any other number clears, a non-number is 0.
+                             ConfigCase{"FreezeEvents", nullptr, Field::kFreezeEvents, 1},
+                             ConfigCase{"FreezeEvents", "0", Field::kFreezeEvents, 0},
+                             ConfigCase{"FreezeEvents", "2", Field::kFreezeEvents, 0},
+                             ConfigCase{"FreezeEvents", "1", Field::kFreezeEvents, 1},
+                             ConfigCase{"FreezeEvents", "-1", Field::kFreezeEvents, 0},
+                             ConfigCase{"FreezeEvents", "1x", Field::kFreezeEvents, 1},
+                             ConfigCase{"FreezeEvents", "yes", Field::kFreezeEvents, 0},
+                             // Empty or longer than nine characters: the default stands.
+                             ConfigCase{"FreezeEvents", "", Field::kFreezeEvents, 1},
+                             ConfigCase{"FreezeEvents", "0000000000", Field::kFreezeEvents, 1},
+                             ConfigCase{"FreezeEvents", "000000000", Field::kFreezeEvents, 0},
+                             ConfigCase{"CheckStateDisabled", nullptr, Field::kCheckStateDisabled, 0},
+                             ConfigCase{"CheckStateDisabled", "1", Field::kCheckStateDisabled, 1},
+                             ConfigCase{"DisplayItemDisabled", nullptr, Field::kDisplayItemDisabled, 0},
+                             ConfigCase{"DisplayItemDisabled", "1", Field::kDisplayItemDisabled, 1},
+                             ConfigCase{"SingleCashReceipt", nullptr, Field::kSingleCash, 1},
+                             ConfigCase{"SingleCashReceipt", "0", Field::kSingleCash, 0},
+                             ConfigCase{"SingleCashReceipt", "", Field::kSingleCash, 1},
+                             ConfigCase{"V7Protocol", nullptr, Field::kV7, 0},
+                             ConfigCase{"V7Protocol", "1", Field::kV7, 1},
+                             // Rows: any number as it stands, no range test.
+                             ConfigCase{"LineDisplayRows", nullptr, Field::kLineDisplayRows, 2},
+                             ConfigCase{"LineDisplayRows", "4", Field::kLineDisplayRows, 4},
+                             ConfigCase{"LineDisplayRows", "abc", Field::kLineDisplayRows, 0},
+                             ConfigCase{"LineDisplayRows", "600", Field::kLineDisplayRows, 600},
+                             ConfigCase{"LineDisplayRows", "-1", Field::kLineDisplayRows, -1},
+                             ConfigCase{"LineDisplayRows", "123456789", Field::kLineDisplayRows, 123456789},
+                             ConfigCase{"LineDisplayRows", "1234567890", Field::kLineDisplayRows, 2}));
 
 TEST(ConfigWithoutKey, EveryValueKeepsItsDefault) {
   TestProfile profile("SomeOtherClass");  // the service's key does not exist

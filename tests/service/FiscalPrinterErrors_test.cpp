@@ -57,12 +57,11 @@ INSTANTIATE_TEST_SUITE_P(
                    opos::kStateError, "earlier"},
         Derivation{"opos_code_with_text", kIllegal, text::kTextNotSupported, kIllegal, 0, kIllegal,
                    opos::kErrorLevelRecoverable, opos::kStateError, text::kTextNotSupported},
-        Derivation{"busy", kBusy, nullptr, kBusy, 0, kBusy, opos::kErrorLevelRecoverable, opos::kStateError,
-                   "earlier"},
+        Derivation{"busy", kBusy, nullptr, kBusy, 0, kBusy, opos::kErrorLevelRecoverable, opos::kStateError, "earlier"},
         Derivation{"success_clears", kSuccess, nullptr, 0, 0, 0, opos::kErrorLevelNone, opos::kStateIdle, ""},
         Derivation{"success_range", 100, nullptr, 0, 0, 0, opos::kErrorLevelNone, opos::kStateIdle, ""},
-        Derivation{"keep_earlier", -1, "ignored", kExtended, kWrongState, kWrongState,
-                   opos::kErrorLevelRecoverable, opos::kStateError, "earlier"}),
+        Derivation{"keep_earlier", -1, "ignored", kExtended, kWrongState, kWrongState, opos::kErrorLevelRecoverable,
+                   opos::kStateError, "earlier"}),
     [](const ::testing::TestParamInfo<Derivation>& p) { return std::string(p.param.name); });
 
 TEST_F(ServiceTest, AFailedDisplayExchangeDoesNotReplaceTheReportedText) {

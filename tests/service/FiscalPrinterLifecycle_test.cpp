@@ -49,8 +49,8 @@ TEST_F(ServiceTest, OpenMarksItselfInTheLogWithClassNameAndVersion) {
   EXPECT_EQ(log.substr(at - 10, 2), "\r\n");
   EXPECT_EQ(log.substr(at - 18, 8).find_first_not_of("0123456789:"), std::string::npos);
   EXPECT_TRUE(at == 18 || log.substr(at - 20, 2) == "\r\n");
-  for (const char* name : {"FiscalPrinter 0", "Journal 0", "Log 0", "Messaging 0", "RS232 0", "Settings 0",
-                           "Tools 0"}) {
+  for (const char* name :
+       {"FiscalPrinter 0", "Journal 0", "Log 0", "Messaging 0", "RS232 0", "Settings 0", "Tools 0"}) {
     EXPECT_NE(log.find(std::string("[FiscalPrinter::OpenService] ") + name), std::string::npos) << name;
   }
 }
@@ -199,8 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"UpdateStatistics", [](FiscalPrinter& f, int32_t* r) { return f.UpdateStatistics("", r); }},
         RefusedCase{"CompareFirmwareVersion",
                     [](FiscalPrinter& f, int32_t* r) { return f.CompareFirmwareVersion("fw.bin", nullptr, r); }},
-        RefusedCase{"BeginFiscalDocument",
-                    [](FiscalPrinter& f, int32_t* r) { return f.BeginFiscalDocument(100, r); }},
+        RefusedCase{"BeginFiscalDocument", [](FiscalPrinter& f, int32_t* r) { return f.BeginFiscalDocument(100, r); }},
         RefusedCase{"PrintRecItemFuel",
                     [](FiscalPrinter& f, int32_t* r) {
                       return f.PrintRecItemFuel(nullptr, 1, 2, 3, 4, nullptr, 5, nullptr, r);

@@ -27,14 +27,15 @@ TEST_P(NumberConstants, AnswerTheirValueAndLeaveTheResultAlone) {
 }
 
 // The constants a slip of the pen would hide in, and indices nobody answers.
-INSTANTIATE_TEST_SUITE_P(
-    Table, NumberConstants,
-    ::testing::Values(NumberCase{kServiceObjectVersion, 1012021}, NumberCase{501, 1}, NumberCase{5503, 997},
-                      NumberCase{16004, 0x40000000}, NumberCase{16016, 4000}, NumberCase{16017, 3},
-                      NumberCase{16019, 8}, NumberCase{16035, 24}, NumberCase{16504, 0}, NumberCase{26511, 4},
-                      // Not answered, or not ours at all: 0.
-                      NumberCase{kJrnEmpty, 0}, NumberCase{16503, 0}, NumberCase{16546, 0}, NumberCase{26001, 0},
-                      NumberCase{0, 0}, NumberCase{99999, 0}, NumberCase{-1, 0}));
+INSTANTIATE_TEST_SUITE_P(Table, NumberConstants,
+                         ::testing::Values(NumberCase{kServiceObjectVersion, 1012021}, NumberCase{501, 1},
+                                           NumberCase{5503, 997}, NumberCase{16004, 0x40000000},
+                                           NumberCase{16016, 4000}, NumberCase{16017, 3}, NumberCase{16019, 8},
+                                           NumberCase{16035, 24}, NumberCase{16504, 0}, NumberCase{26511, 4},
+                                           // Not answered, or not ours at all: 0.
+                                           NumberCase{kJrnEmpty, 0}, NumberCase{16503, 0}, NumberCase{16546, 0},
+                                           NumberCase{26001, 0}, NumberCase{0, 0}, NumberCase{99999, 0},
+                                           NumberCase{-1, 0}));
 
 struct StringCase {
   int32_t index;
@@ -44,15 +45,12 @@ void PrintTo(const StringCase& c, std::ostream* os) { *os << "property " << c.in
 
 class StringConstants : public ServiceTest, public ::testing::WithParamInterface<StringCase> {};
 
-TEST_P(StringConstants, AnswerTheirText) {
-  EXPECT_EQ(String(GetParam().index), GetParam().value) << GetParam().index;
-}
+TEST_P(StringConstants, AnswerTheirText) { EXPECT_EQ(String(GetParam().index), GetParam().value) << GetParam().index; }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, StringConstants,
-    ::testing::Values(StringCase{kServiceObjectDescription, "Kestrel Device Service OPOS 1.12"},
-                      StringCase{1016002, "1, 2, 3, 4"}, StringCase{kCheckHealthText, ""},
-                      StringCase{1099999, ""}, StringCase{6, ""}));
+INSTANTIATE_TEST_SUITE_P(Table, StringConstants,
+                         ::testing::Values(StringCase{kServiceObjectDescription, "Kestrel Device Service OPOS 1.12"},
+                                           StringCase{1016002, "1, 2, 3, 4"}, StringCase{kCheckHealthText, ""},
+                                           StringCase{1099999, ""}, StringCase{6, ""}));
 
 TEST_F(ServiceTest, NullOutputsAreIgnored) {
   fp_.GetPropertyNumber(kServiceObjectVersion, nullptr);
@@ -79,10 +77,13 @@ TEST_F(ServiceTest, DayOpenedFollowsTheJournalsTransactionsFlag) {
 TEST_F(ServiceTest, TrailerIsWrittenAndReadThroughItsStringProperty) {
   Open();
   fp_.ClaimDevice(-1, nullptr);
-  const std::string trailer = std::string("\xC8" "akujeme za n\xE1kup") + std::string(1100, '.');
+  const std::string trailer = std::string(
+                                  "\xC8"
+                                  "akujeme za n\xE1kup") +
+                              std::string(1100, '.');
   EXPECT_EQ(fp_.SetPropertyString(kAdditionalTrailer, trailer.c_str()), 0);
   EXPECT_EQ(String(kAdditionalTrailer), trailer.substr(0, 1000));  // read through a 1000-character window
-  EXPECT_EQ(fp_.SetPropertyString(kAdditionalTrailer, ""), 0);      // empty: the stored text stays
+  EXPECT_EQ(fp_.SetPropertyString(kAdditionalTrailer, ""), 0);     // empty: the stored text stays
   EXPECT_EQ(String(kAdditionalTrailer), trailer.substr(0, 1000));
   EXPECT_EQ(Number(kResultCode), kIllegal);  // no result is recorded
 }
@@ -132,17 +133,17 @@ TEST_P(TypeWrites, CheckDeviceThenValue) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, TypeWrites,
-    ::testing::Values(TypeCase{"date_conf", kDateType, true, 1, 0, 1}, TypeCase{"date_rtc", kDateType, true, 4, 0, 4},
-                      TypeCase{"date_other", kDateType, true, 2, kIllegal, 4},
-                      TypeCase{"date_disabled", kDateType, false, 1, kDisabled, 4},
-                      TypeCase{"receipt_refund", kFiscalReceiptType, true, 7, 0, 7},
-                      TypeCase{"receipt_cash_in", kFiscalReceiptType, true, 1, 0, 1},
-                      TypeCase{"receipt_zero", kFiscalReceiptType, true, 0, kIllegal, 4},
-                      TypeCase{"receipt_eight", kFiscalReceiptType, true, 8, kIllegal, 4},
-                      TypeCase{"receipt_disabled", kFiscalReceiptType, false, 1, kDisabled, 4}),
-    [](const ::testing::TestParamInfo<TypeCase>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, TypeWrites,
+                         ::testing::Values(TypeCase{"date_conf", kDateType, true, 1, 0, 1},
+                                           TypeCase{"date_rtc", kDateType, true, 4, 0, 4},
+                                           TypeCase{"date_other", kDateType, true, 2, kIllegal, 4},
+                                           TypeCase{"date_disabled", kDateType, false, 1, kDisabled, 4},
+                                           TypeCase{"receipt_refund", kFiscalReceiptType, true, 7, 0, 7},
+                                           TypeCase{"receipt_cash_in", kFiscalReceiptType, true, 1, 0, 1},
+                                           TypeCase{"receipt_zero", kFiscalReceiptType, true, 0, kIllegal, 4},
+                                           TypeCase{"receipt_eight", kFiscalReceiptType, true, 8, kIllegal, 4},
+                                           TypeCase{"receipt_disabled", kFiscalReceiptType, false, 1, kDisabled, 4}),
+                         [](const ::testing::TestParamInfo<TypeCase>& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace kestrel::testing

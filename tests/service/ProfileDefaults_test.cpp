@@ -3,9 +3,9 @@
 // default the table gives.
 #include <string>
 
+#include "config/ProfileValues.h"
 #include "log/Log.h"
 #include "serial/RS232.h"
-#include "config/ProfileValues.h"
 #include "tests/serial/FakeSerialDevice.h"
 #include "tests/service/ServiceFixture.h"
 

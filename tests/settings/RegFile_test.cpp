@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "log/Log.h"
 #include "config/RegFile.h"
 #include "config/Settings.h"
+#include "log/Log.h"
 #include "tests/support/TestProfile.h"
 
 namespace kestrel::testing {
@@ -100,23 +100,23 @@ TEST(RegFile, KeysRemovedWithTheirSubkeysAndRootsAbbreviated) {
 TEST(RegFile, MalformedLinesAreSkippedAndTheRestCounts) {
   RegFile file = RegFile::Parse(
       "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"  // 1, with a UTF-8 BOM
-      "; comment\r\n"                                          // 2
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n"                  // 3
-      "\"Good1\"=\"a\"\r\n"                                    // 4
-      "\"Broken\"=\"abc\r\n"                                   // 5
-      "garbage\r\n"                                            // 6
-      "\"NoEquals\" \"x\"\r\n"                                 // 7
-      "\"BadDword\"=dword:123456789\r\n"                       // 8
-      "\"BadHex\"=hex:4g\r\n"                                  // 9
-      "\"BadType\"=hex(zz):00\r\n"                             // 10
-      "\"Unknown\"=qword:00\r\n"                               // 11
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Unclosed\r\n"            // 12
-      "\"Orphan1\"=\"x\"\r\n"                                  // 13: must not land in K
-      "[NOROOT\\X]\r\n"                                        // 14
-      "\"Orphan2\"=\"x\"\r\n"                                  // 15
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n"                  // 16
-      "\"Good2\"=\"b\"\r\n"                                    // 17
-      "\"Tail\"=hex:41,\\");                                   // 18: continuation at the end
+      "; comment\r\n"                                         // 2
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n"                 // 3
+      "\"Good1\"=\"a\"\r\n"                                   // 4
+      "\"Broken\"=\"abc\r\n"                                  // 5
+      "garbage\r\n"                                           // 6
+      "\"NoEquals\" \"x\"\r\n"                                // 7
+      "\"BadDword\"=dword:123456789\r\n"                      // 8
+      "\"BadHex\"=hex:4g\r\n"                                 // 9
+      "\"BadType\"=hex(zz):00\r\n"                            // 10
+      "\"Unknown\"=qword:00\r\n"                              // 11
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Unclosed\r\n"           // 12
+      "\"Orphan1\"=\"x\"\r\n"                                 // 13: must not land in K
+      "[NOROOT\\X]\r\n"                                       // 14
+      "\"Orphan2\"=\"x\"\r\n"                                 // 15
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n"                 // 16
+      "\"Good2\"=\"b\"\r\n"                                   // 17
+      "\"Tail\"=hex:41,\\");                                  // 18: continuation at the end
   std::vector<int> lines;
   for (const auto& p : file.Problems()) lines.push_back(p.line);
   EXPECT_EQ(lines, (std::vector<int>{5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
@@ -147,8 +147,9 @@ TEST(RegFile, DeliverNeedsRoomForATerminatorUnlessStoredWithOne) {
 }
 
 TEST(RegFile, ArbitraryInputNeverBreaksTheParser) {
-  const char* pieces[] = {"[", "]", "[-", "\"", "\\", "=", "@=", "-", "hex(", "hex:", "dword:", ")", ":", ",",
-                          "\r\n", "\n", "HKLM\\", "HKEY_LOCAL_MACHINE\\K", "4", "ff", "\xFF\xFE", "\xC5", "\0"};
+  const char* pieces[] = {"[",    "]",      "[-",       "\"",   "\\", "=",    "@=", "-",      "hex(",
+                          "hex:", "dword:", ")",        ":",    ",",  "\r\n", "\n", "HKLM\\", "HKEY_LOCAL_MACHINE\\K",
+                          "4",    "ff",     "\xFF\xFE", "\xC5", "\0"};
   std::mt19937 random(1234);
   for (int round = 0; round < 3000; ++round) {
     std::string input;
@@ -169,9 +170,12 @@ TEST(RegFile, ArbitraryInputNeverBreaksTheParser) {
 TEST(RegFile, ProfileProblemsAreLoggedAtEachLookup) {
   TestProfile profile;
   WriteWholeFile(profile.ProfilePath(),
-                 kHeader + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\OLEforRetail\\ServiceOPOS\\FiscalPrinter\\ZB_Tarnel.COM]\r\n"
-                           "\"DataDirectory\"=\"" + profile.DataDir() + "\"\r\n"
-                           "not a value\r\n\"Port\"=\"COM2\"\r\n");
+                 kHeader +
+                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\OLEforRetail\\ServiceOPOS\\FiscalPrinter\\ZB_Tarnel.COM]\r\n"
+                     "\"DataDirectory\"=\"" +
+                     profile.DataDir() +
+                     "\"\r\n"
+                     "not a value\r\n\"Port\"=\"COM2\"\r\n");
   std::tm day{};
   day.tm_year = 124, day.tm_mon = 4, day.tm_mday = 17, day.tm_hour = 12, day.tm_isdst = -1;
   PinClock(std::mktime(&day));

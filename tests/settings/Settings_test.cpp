@@ -40,7 +40,9 @@ struct SizeCase {
   int result;
   const char* text;
 };
-void PrintTo(const SizeCase& c, std::ostream* os) { *os << (c.stored != nullptr ? c.stored : "absent") << " in " << c.size; }
+void PrintTo(const SizeCase& c, std::ostream* os) {
+  *os << (c.stored != nullptr ? c.stored : "absent") << " in " << c.size;
+}
 
 class SettingsSizeTest : public ::testing::TestWithParam<SizeCase> {};
 

@@ -17,8 +17,8 @@
 #include "emulator/PtyServer.h"
 #include "service/FiscalPrinter.h"
 #include "service/FiscalPrinterConstants.h"
-#include "tests/support/SingletonReset.h"
 #include "tests/support/ServiceSession.h"
+#include "tests/support/SingletonReset.h"
 #include "tests/support/TestProfile.h"
 #include "tools/Tools.h"
 

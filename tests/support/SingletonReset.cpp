@@ -7,7 +7,6 @@
 #include "serial/RS232.h"
 #include "tools/Tools.h"
 
-
 namespace kestrel {
 
 void SingletonReset::All() {

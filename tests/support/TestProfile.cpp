@@ -53,9 +53,7 @@ TestProfile::TestProfile(const std::string& deviceClass) : deviceClass_(deviceCl
   Rewrite();
 }
 
-TestProfile::~TestProfile() {
-  ::nftw(dir_.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
-}
+TestProfile::~TestProfile() { ::nftw(dir_.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS); }
 
 void TestProfile::Set(const std::string& name, const std::string& value) {
   values_[name] = value;
@@ -72,8 +70,7 @@ std::string TestProfile::DataFile(const std::string& name) const { return dataDi
 void TestProfile::Rewrite() const {
   std::ostringstream out;
   out << "Windows Registry Editor Version 5.00\r\n\r\n"
-      << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\OLEforRetail\\ServiceOPOS\\" << deviceClass_
-      << "\\ZB_Tarnel.COM]\r\n";
+      << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\OLEforRetail\\ServiceOPOS\\" << deviceClass_ << "\\ZB_Tarnel.COM]\r\n";
   for (const auto& [name, value] : values_) {
     out << '"' << EscapeRegString(name) << "\"=\"" << EscapeRegString(value) << "\"\r\n";
   }

@@ -66,8 +66,8 @@ Code CodeOf(const std::string& bytes) {
   unsigned x = Tools::XorBytes(bytes.data(), bytes.size(), 0xFF);
   unsigned hi = crc >> 8;
   unsigned lo = crc & 0xFF;
-  return {static_cast<unsigned char>(hi + x), static_cast<unsigned char>(hi ^ x),
-          static_cast<unsigned char>(lo + x), static_cast<unsigned char>(lo ^ x)};
+  return {static_cast<unsigned char>(hi + x), static_cast<unsigned char>(hi ^ x), static_cast<unsigned char>(lo + x),
+          static_cast<unsigned char>(lo ^ x)};
 }
 
 // The bytes a text-mode reader of the Windows C runtime delivers.

@@ -15,8 +15,7 @@ namespace kestrel::testing {
 namespace {
 
 char16_t IconvUnit(const std::string& utf16le) {
-  return static_cast<char16_t>(static_cast<unsigned char>(utf16le[0]) |
-                               (static_cast<unsigned char>(utf16le[1]) << 8));
+  return static_cast<char16_t>(static_cast<unsigned char>(utf16le[0]) | (static_cast<unsigned char>(utf16le[1]) << 8));
 }
 
 // The encoder at each length's first and last code point, against iconv.
@@ -88,15 +87,20 @@ TEST(ToPrinterCodePage, MissingCharactersTakeTheWindowsSubstitutes) {
     const char* cp1250;
     const char* cp852;
   } cases[] = {
-      {"\x84" "Dobr\xFD de\xF2\x93", "\"Dobr\xEC de\xE5\""},  // „Dobrý deň“
+      {"\x84"
+       "Dobr\xFD de\xF2\x93",
+       "\"Dobr\xEC de\xE5\""},  // „Dobrý deň“
       {"\x91x\x92", "'x'"},
-      {"a\x96" "b\x97" "c", "a-b-c"},
-      {"\x85", "\x07"},  // ellipsis
-      {"\x89", "%"},     // per mille
-      {"\x99", "t"},     // trade mark
+      {"a\x96"
+       "b\x97"
+       "c",
+       "a-b-c"},
+      {"\x85", "\x07"},    // ellipsis
+      {"\x89", "%"},       // per mille
+      {"\x99", "t"},       // trade mark
       {"\xAE\xB1", "R+"},  // registered, plus-minus
-      {"\x80", "?"},  // euro
-      {"\x81", "?"},  // undefined in windows-1250
+      {"\x80", "?"},       // euro
+      {"\x81", "?"},       // undefined in windows-1250
   };
   for (const auto& c : cases) EXPECT_EQ(c.cp852, ToPrinter(c.cp1250)) << c.cp1250;
 }
@@ -104,8 +108,13 @@ TEST(ToPrinterCodePage, MissingCharactersTakeTheWindowsSubstitutes) {
 TEST(ToPrinterCodePage, FillsOrCutsToTheSize) {
   char out[8];
   std::memset(out, 'x', sizeof out);
-  EXPECT_EQ(kSuccess, Tools::ToPrinterCodePage("\x9E" "ab", 6, out));
-  EXPECT_EQ(std::string("\xA7" "ab\0\0\0", 6), std::string(out, 6));
+  EXPECT_EQ(kSuccess, Tools::ToPrinterCodePage("\x9E"
+                                               "ab",
+                                               6, out));
+  EXPECT_EQ(std::string("\xA7"
+                        "ab\0\0\0",
+                        6),
+            std::string(out, 6));
   EXPECT_EQ('x', out[6]);
 
   std::memset(out, 'x', sizeof out);
@@ -134,12 +143,24 @@ TEST(Utf8Conversion, MalformedInputIsReplacedNotSwallowed) {
     std::string utf8;
     std::string cp1250;
   } cases[] = {
-      {"stray continuation byte", "a\x80" "b", "a?b"},
+      {"stray continuation byte",
+       "a\x80"
+       "b",
+       "a?b"},
       {"lead byte at the end", "ab\xC5", "ab?"},
-      {"truncated three-byte sequence", "a\xE2\x82" "b", "a?b"},
-      {"overlong slash", "a\xC0\xAF" "b", "a??b"},
+      {"truncated three-byte sequence",
+       "a\xE2\x82"
+       "b",
+       "a?b"},
+      {"overlong slash",
+       "a\xC0\xAF"
+       "b",
+       "a??b"},
       {"overlong three-byte form", "\xE0\x80\xAF", "???"},
-      {"surrogate half", "\xED\xA0\x80" "x", "???x"},
+      {"surrogate half",
+       "\xED\xA0\x80"
+       "x",
+       "???x"},
       {"beyond U+10FFFF", "\xF4\x90\x80\x80", "????"},
       {"invalid byte", "\xFF\xFE", "??"},
       {"embedded NUL kept", std::string("a\0b", 3), std::string("a\0b", 3)},

@@ -2,7 +2,11 @@
 #pragma once
 #include "tools/Texts.h"
 namespace kestrel::testing {
-struct TextCase { const char* name; const char* stored; const char* utf8; };
+struct TextCase {
+  const char* name;
+  const char* stored;
+  const char* utf8;
+};
 inline const TextCase kTextCases[] = {
     {"kTextClosed", text::kTextClosed, "Zatvorené"},
     {"kTextNotClaimed", text::kTextNotClaimed, "Odpojené"},

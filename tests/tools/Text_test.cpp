@@ -20,8 +20,8 @@ TEST(MakeFormat, JoinsPrefixWidthAndSuffix) {
 TEST(SubString, CutsWithinTheText) {
   EXPECT_EQ("cde", Tools::SubString("abcdefg", 2, 3));
   EXPECT_EQ("efg", Tools::SubString("abcdefg", 4, 100));
-  EXPECT_EQ("", Tools::SubString("abcdefg", 7, 3));   // offset at the end
-  EXPECT_EQ("", Tools::SubString("abc", 1000, 3));    // offset past the end
+  EXPECT_EQ("", Tools::SubString("abcdefg", 7, 3));  // offset at the end
+  EXPECT_EQ("", Tools::SubString("abc", 1000, 3));   // offset past the end
   EXPECT_EQ("", Tools::SubString(nullptr, 0, 3));
   const std::string big(3000, 'q');
   EXPECT_EQ(1000u, Tools::SubString(big.c_str(), 5, 2000).size());
@@ -53,11 +53,7 @@ TEST(Trim, RemovesBlanksAtBothEnds) {
     const char* in;
     const char* out;
   } cases[] = {
-      {"  abc  ", "abc"},
-      {"\t\r\n abc def \r\n", "abc def"},
-      {"abc", "abc"},
-      {"", ""},
-      {" \t\r\n ", ""},
+      {"  abc  ", "abc"},     {"\t\r\n abc def \r\n", "abc def"}, {"abc", "abc"}, {"", ""}, {" \t\r\n ", ""},
       {"\vabc\f", "\vabc\f"},  // only space, TAB, LF and CR count
   };
   for (const auto& c : cases) {
@@ -72,8 +68,13 @@ TEST(Trim, RemovesBlanksAtBothEnds) {
 TEST(StripControl, DropsBytesBelowSpace) {
   char out[32];
   std::memset(out, 'x', sizeof out);
-  Tools::StripControl(out, 10, "a\tb\nc\xE1\x1F" "d");
-  EXPECT_STREQ("abc\xE1" "d", out);
+  Tools::StripControl(out, 10,
+                      "a\tb\nc\xE1\x1F"
+                      "d");
+  EXPECT_STREQ(
+      "abc\xE1"
+      "d",
+      out);
   EXPECT_EQ('\0', out[10]);  // n + 1 bytes cleared
   EXPECT_EQ('x', out[11]);
 }
@@ -110,7 +111,7 @@ TEST(IntegerDigits, CountsTheIntegerPart) {
     double number;
     int digits;
   } cases[] = {
-      {123.45, 3}, {-123.45, 4}, {1, 1}, {0.5, 0}, {0, 0}, {-0.5, 1},
+      {123.45, 3}, {-123.45, 4}, {1, 1},    {0.5, 0},       {0, 0},     {-0.5, 1},
       {9.999, 1},  {10, 2},      {1000, 4}, {999999.99, 6}, {1e15, 16}, {99999999.9999, 8},
   };
   for (const auto& c : cases) EXPECT_EQ(c.digits, Tools::IntegerDigits(c.number)) << c.number;

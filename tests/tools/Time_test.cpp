@@ -18,7 +18,10 @@ constexpr std::time_t kPinned = 1715933350;
 
 class FormatTimeTest : public ::testing::Test {
  protected:
-  void SetUp() override { UseZone("UTC0"); PinClock(kPinned); }
+  void SetUp() override {
+    UseZone("UTC0");
+    PinClock(kPinned);
+  }
   static void UseZone(const char* zone) {
     ::setenv("TZ", zone, 1);
     ::tzset();
@@ -37,11 +40,10 @@ struct FormatCase {
 TEST_F(FormatTimeTest, ParsesByTemplate) {
   const FormatCase cases[] = {
       {"application date", "%Y%m%d", "311220231530", "%d%m%Y%H%M", kSuccess, "20231231"},
-      {"application date and time", "%Y%m%d%H%M%S", "311220231530", "%d%m%Y%H%M", kSuccess,
-       "20231231153010"},
+      {"application date and time", "%Y%m%d%H%M%S", "311220231530", "%d%m%Y%H%M", kSuccess, "20231231153010"},
       {"log file name", "%y%m%d", "kstr_log_2024_05_17.txt", "kstr_log_%Y_%m_%d.txt", kSuccess, "240517"},
-      {"literals are skipped, not compared", "%Y%m%d", "XXXXXXXXX2023-01-02", "kstr_log_%Y_%m_%d.txt",
-       kSuccess, "20230102"},
+      {"literals are skipped, not compared", "%Y%m%d", "XXXXXXXXX2023-01-02", "kstr_log_%Y_%m_%d.txt", kSuccess,
+       "20230102"},
       {"year 69 is 2069", "%Y", "690101", "%y%m%d", kSuccess, "2069"},
       {"year 70 is 1970", "%Y", "700101", "%y%m%d", kSuccess, "1970"},
       {"29 February of a leap year", "%Y%m%d", "290220241200", "%d%m%Y%H%M", kSuccess, "20240229"},

@@ -56,8 +56,8 @@ TEST_F(RegistrationTable, TheClassAndTheDualInterfaceAreInTheLibrary) {
     TYPEKIND kind;
     const char* name;  // the type's name; for the class, its description
   };
-  for (const Expected& e : {Expected{kClsidText, TKIND_COCLASS, kClassName},
-                            Expected{kInterfaceIdText, TKIND_DISPATCH, kInterfaceName}}) {
+  for (const Expected& e :
+       {Expected{kClsidText, TKIND_COCLASS, kClassName}, Expected{kInterfaceIdText, TKIND_DISPATCH, kInterfaceName}}) {
     ITypeInfo* info = nullptr;
     ASSERT_EQ(S_OK, library_->GetTypeInfoOfGuid(Guid(e.guid), &info)) << e.guid;
     TYPEATTR* attributes = nullptr;
