@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchPrinter.h"
 #include "bench/BenchProfile.h"
 #include "bench/TenItemReceipt.h"
 #include "emulator/PtyServer.h"
@@ -115,15 +116,10 @@ int main(int argc, char** argv) {
   profile.Set("LogDebug", log == "debug" ? "1" : "0");
   profile.Set("Baudrate", std::to_string(baud));
   emulator::ServerOptions options;
-  options.link = profile.Dir() + "/tty";
   options.baud = baud;
-  emulator::PtyServer printer(options);
-  std::string error;
-  if (printer.Start(&error) != 0) {
-    std::fprintf(stderr, "virtual printer: %s\n", error.c_str());
-    return 1;
-  }
-  profile.Set("Port", options.link);
+  const std::unique_ptr<emulator::PtyServer> server = bench::ServePrinter(profile, options);
+  if (!server) return 1;
+  emulator::PtyServer& printer = *server;
 
   bool direct = true;
   RS232::SetDeviceFactoryForTests([&] { return std::make_unique<ForwardingDevice>(printer, direct); });

@@ -12,9 +12,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/BenchPrinter.h"
 #include "bench/BenchProfile.h"
 #include "bench/TenItemReceipt.h"
 #include "emulator/PtyServer.h"
@@ -61,16 +63,11 @@ int main(int argc, char** argv) {
   profile.Set("LogDebug", log == "debug" ? "1" : "0");
   profile.Set("Baudrate", std::to_string(g_baud));
   emulator::ServerOptions options;
-  options.link = profile.Dir() + "/tty";
   options.baud = g_baud;
   options.thinkMs = 0;
-  emulator::PtyServer printer(options);
-  std::string error;
-  if (printer.Start(&error) != 0) {
-    std::fprintf(stderr, "virtual printer: %s\n", error.c_str());
-    return 1;
-  }
-  profile.Set("Port", options.link);
+  const std::unique_ptr<emulator::PtyServer> server = bench::ServePrinter(profile, options);
+  if (!server) return 1;
+  emulator::PtyServer& printer = *server;
 
   bench::Checkout checkout;
   if (int r = checkout.Open(); r != 0) {

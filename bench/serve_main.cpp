@@ -22,11 +22,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench/BenchPrinter.h"
 #include "bench/BenchProfile.h"
 #include "cli/serve/ApiRequests.h"
 #include "cli/serve/DurableFile.h"
@@ -115,15 +117,10 @@ int main(int argc, char** argv) {
   }
   bench::BenchProfile profile;
   emulator::ServerOptions options;
-  options.link = profile.Dir() + "/tty";
   options.baud = kBaud;
-  emulator::PtyServer printer(options);
-  std::string error;
-  if (printer.Start(&error) != 0) {
-    std::fprintf(stderr, "virtual printer: %s\n", error.c_str());
-    return 1;
-  }
-  profile.Set("Port", options.link);
+  const std::unique_ptr<emulator::PtyServer> server = bench::ServePrinter(profile, options);
+  if (!server) return 1;
+  emulator::PtyServer& printer = *server;
 
   // (a) directly.
   std::vector<double> direct;

@@ -74,6 +74,8 @@ class Desk {
   Answer StillPending(const IdRecord& record, const std::string& step, const CallOutcome& outcome,
                       const std::string& why);
   Answer Settled(IdRecord& record, IdState state, int status, Json answer);
+  // The id could not be recorded before printing: nothing is printed.
+  Answer NotRecorded(IdRecord& record);
   // The answer of a printed receipt from what the request and the printer said.
   static Json ReceiptAnswer(const std::string& id, const Json& progress);
 

@@ -37,17 +37,21 @@ std::string DiscountLabel(const Discount& discount) {
 
 }  // namespace
 
+Answer Desk::NotRecorded(IdRecord& record) {
+  return Settled(record, IdState::kFailed, 500,
+                 Json{{"ok", false},
+                      {"id", record.id},
+                      {"outcome", "failed"},
+                      {"error", Json{{"text", "the id could not be recorded on disk; nothing was printed"}}}});
+}
+
 Answer Desk::RunReceipt(const ReceiptRequest& receipt, IdRecord& record) {
   FiscalPrinter& printer = session_.Printer();
   int32_t result = 0;
   record.printerId = PrinterIdFor(receipt.id);
   record.facts = Json{{"paid", receipt.paid}};
   if (!store_.Put(record)) {
-    return Settled(record, IdState::kFailed, 500,
-                   Json{{"ok", false},
-                        {"id", record.id},
-                        {"outcome", "failed"},
-                        {"error", Json{{"text", "the id could not be recorded on disk; nothing was printed"}}}});
+    return NotRecorded(record);
   }
   CrashPoint("recorded");
 
@@ -139,11 +143,7 @@ Answer Desk::RunCash(const CashRequest& cash, IdRecord& record) {
   record.facts = Json{{"mode", options_.singleCashReceipt ? "single" : "ticket"}, {"done", done}};
   if (!options_.singleCashReceipt) record.printerId = PrinterIdFor(cash.id);
   if (!store_.Put(record)) {
-    return Settled(record, IdState::kFailed, 500,
-                   Json{{"ok", false},
-                        {"id", record.id},
-                        {"outcome", "failed"},
-                        {"error", Json{{"text", "the id could not be recorded on disk; nothing was printed"}}}});
+    return NotRecorded(record);
   }
   CrashPoint("recorded");
   struct SalesAgain {
@@ -165,11 +165,7 @@ Answer Desk::RunCash(const CashRequest& cash, IdRecord& record) {
     // paper can tell whether it was printed.
     record.step = "sending";
     if (!store_.Put(record)) {
-      return Settled(record, IdState::kFailed, 500,
-                     Json{{"ok", false},
-                          {"id", record.id},
-                          {"outcome", "failed"},
-                          {"error", Json{{"text", "the id could not be recorded on disk; nothing was printed"}}}});
+      return NotRecorded(record);
     }
   }
   CrashPoint("opened");
@@ -197,11 +193,7 @@ Answer Desk::RunReport(bool zReport, IdRecord* record) {
     record->step = "sending";
     if (zReport) record->facts = Json{{"zBefore", before}};
     if (!store_.Put(*record)) {
-      return Settled(*record, IdState::kFailed, 500,
-                     Json{{"ok", false},
-                          {"id", record->id},
-                          {"outcome", "failed"},
-                          {"error", Json{{"text", "the id could not be recorded on disk; nothing was printed"}}}});
+      return NotRecorded(*record);
     }
     CrashPoint("recorded");
   }

@@ -10,6 +10,7 @@
 #include "cli/ScriptRunner.h"
 #include "cli/StatusCommand.h"
 #include "emulator/PtyServer.h"
+#include "tests/support/PrinterOnProfile.h"
 #include "tests/support/SingletonReset.h"
 #include "tests/support/TestProfile.h"
 
@@ -21,12 +22,7 @@ class ToolOnPrinter : public ::testing::Test {
   void SetUp() override {
     testing::UseFastSleep(10);
     SingletonReset::All();
-    emulator::ServerOptions options;
-    options.link = profile_.Dir() + "/printer";
-    profile_.Set("Port", options.link);
-    printer_ = std::make_unique<emulator::PtyServer>(options);
-    std::string error;
-    ASSERT_EQ(printer_->Start(&error), 0) << error;
+    testing::ServePrinterOnProfile(profile_, printer_);
   }
 
   int Run(const std::string& script, bool keepGoing = false) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "emulator/PtyServer.h"
+#include "tests/support/PrinterOnProfile.h"
 #include "tests/support/TestProfile.h"
 
 namespace kestrel::cli {
@@ -16,12 +17,7 @@ class OnVirtualPrinter : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::UseFastSleep(10);
-    emulator::ServerOptions options;
-    options.link = profile_.Dir() + "/printer";
-    profile_.Set("Port", options.link);
-    printer_ = std::make_unique<emulator::PtyServer>(options);
-    std::string error;
-    ASSERT_EQ(printer_->Start(&error), 0) << error;
+    testing::ServePrinterOnProfile(profile_, printer_);
   }
 
   // Runs f on the printer's core under the server's lock.

@@ -101,14 +101,9 @@ void PrintTo(const PrinterMode& m, std::ostream* os) { *os << m.name; }
 
 class LateRepliesEveryPrinter : public LateReplies, public ::testing::WithParamInterface<PrinterMode> {};
 
-TEST_P(LateRepliesEveryPrinter, AKilledProcessesReplyNeverAnswersTheNextProcess) {
-  Start(GetParam().setUp);
-  ASSERT_EQ(Begin(fp_), kSuccess);
-  ASSERT_EQ(Item(fp_, "Chlieb"), kSuccess);
-  // The printer takes 0.3 s for each command, well within its time-outs.
-  // The first process sends its payment and is killed while the printer
-  // still works on it; the answer comes once the next process has the port.
-  Inject("think 30");
+// The first process sends a payment and dies before the answer: its port
+// closes and nothing of it survives but the printer.
+void SendPaymentAndDie() {
   Messaging& first = Messaging::Instance();
   first.CreatePacketOut("P09", 1);
   first.AddPacketOutField("1");
@@ -117,6 +112,17 @@ TEST_P(LateRepliesEveryPrinter, AKilledProcessesReplyNeverAnswersTheNextProcess)
   ASSERT_EQ(first.SendPacket(), kSuccess);
   RS232::Instance().ClosePort();
   SingletonReset::All();
+}
+
+TEST_P(LateRepliesEveryPrinter, AKilledProcessesReplyNeverAnswersTheNextProcess) {
+  Start(GetParam().setUp);
+  ASSERT_EQ(Begin(fp_), kSuccess);
+  ASSERT_EQ(Item(fp_, "Chlieb"), kSuccess);
+  // The printer takes 0.3 s for each command, well within its time-outs.
+  // The first process sends its payment and is killed while the printer
+  // still works on it; the answer comes once the next process has the port.
+  Inject("think 30");
+  ASSERT_NO_FATAL_FAILURE(SendPaymentAndDie());
 
   FiscalPrinter second;
   std::string step;
@@ -142,14 +148,7 @@ TEST_P(SlowPrinterKilledProcess, ItsLateReplyNeverAnswersTheNextProcess) {
   ASSERT_EQ(Begin(fp_), kSuccess);
   ASSERT_EQ(Item(fp_, "Chlieb"), kSuccess);
   Inject("think 150");
-  Messaging& first = Messaging::Instance();
-  first.CreatePacketOut("P09", 1);
-  first.AddPacketOutField("1");
-  first.AddPacketOutField("1.5000");
-  first.ClosePacketOut();
-  ASSERT_EQ(first.SendPacket(), kSuccess);
-  RS232::Instance().ClosePort();
-  SingletonReset::All();
+  ASSERT_NO_FATAL_FAILURE(SendPaymentAndDie());
 
   // A strict printer this slow may not even let the second process enable
   // (its resynchronising answers come too late too); either way no receipt

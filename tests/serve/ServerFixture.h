@@ -17,6 +17,7 @@
 #include "cli/serve/JsonBody.h"
 #include "cli/serve/ServeApp.h"
 #include "emulator/PtyServer.h"
+#include "tests/support/PrinterOnProfile.h"
 #include "tests/support/SingletonReset.h"
 #include "tests/support/TestProfile.h"
 
@@ -106,12 +107,7 @@ class ServerOnPrinter : public ::testing::Test {
   void SetUp() override {
     testing::UseFastSleep(10);
     SingletonReset::All();
-    emulator::ServerOptions options;
-    options.link = profile_.Dir() + "/printer";
-    profile_.Set("Port", options.link);
-    printer_ = std::make_unique<emulator::PtyServer>(options);
-    std::string error;
-    ASSERT_EQ(printer_->Start(&error), 0) << error;
+    testing::ServePrinterOnProfile(profile_, printer_);
   }
 
   void TearDown() override { StopServer(); }

@@ -17,6 +17,7 @@
 #include "emulator/PtyServer.h"
 #include "service/FiscalPrinter.h"
 #include "service/FiscalPrinterConstants.h"
+#include "tests/support/PrinterOnProfile.h"
 #include "tests/support/ServiceSession.h"
 #include "tests/support/SingletonReset.h"
 #include "tests/support/TestProfile.h"
@@ -91,11 +92,8 @@ class ServiceOnPrinterTest : public ::testing::Test {
     SingletonReset::All();  // no firmware, state or sequence from an earlier start
     if (server_) server_->Stop();
     server_.reset();
-    const std::string link = profile_.Dir() + "/tty";
-    profile_.Set("Port", link);
-    options.link = link;
-    server_ = std::make_unique<emulator::PtyServer>(options);
-    ASSERT_EQ(server_->Start(), 0);
+    ServePrinterOnProfile(profile_, server_, options, "tty");
+    if (HasFatalFailure()) return;
     std::string step;
     ASSERT_EQ(OpenClaimEnable(fp_, &step), 0) << step;
     Forget();
