@@ -17,11 +17,6 @@
 namespace kestrel::cli {
 namespace {
 
-// GetData items: the amount left after the last payment (negative: change
-// due) and the receipt number.
-constexpr int32_t kDataAmountLeft = 53;
-constexpr int32_t kDataReceiptNumber = 3;
-
 // Pads a UTF-8 text with blanks to width characters (longer texts stay whole).
 std::string PadRight(const std::string& utf8, std::size_t width) {
   std::size_t characters = 0;
@@ -164,7 +159,7 @@ int RunSale(const SaleOptions& options, std::ostream& out, std::ostream& err) {
   int32_t optArgs = 0;
   std::string left;
   int64_t leftUnits = 0;
-  if (printer.GetData(kDataAmountLeft, &optArgs, &left, &result) == kSuccess && !left.empty()) {
+  if (printer.GetData(opos::gd::kAmountLeft, &optArgs, &left, &result) == kSuccess && !left.empty()) {
     const bool negative = left[0] == '-';
     if (ParseDecimal(negative ? left.substr(1) : left, kMaxAmountUnits, leftUnits)) change = negative ? leftUnits : 0;
   }
@@ -172,7 +167,8 @@ int RunSale(const SaleOptions& options, std::ostream& out, std::ostream& err) {
   // is still open: after the close the service could only offer the number
   // its counter file holds, which may be stale.
   std::string number;
-  if (printer.GetData(kDataReceiptNumber, &optArgs, &number, &result) != kSuccess || number.empty() || number == "0") {
+  if (printer.GetData(opos::gd::kReceiptNumber, &optArgs, &number, &result) != kSuccess || number.empty() ||
+      number == "0") {
     number.clear();
   }
   if (session.Failed(printer.EndFiscalReceipt(false, &result), "closing the receipt")) return Abandon(session, err);

@@ -12,10 +12,6 @@
 namespace kestrel::cli {
 namespace {
 
-// FPTR_GD_FIRMWARE and the day-closure flag of GetData.
-constexpr int32_t kDataFirmware = 10;
-constexpr int32_t kDataDayClosureRequired = 55;
-
 void Row(std::ostream& out, const char* label, const std::string& value) {
   std::string padded = label;
   padded += ':';
@@ -90,14 +86,14 @@ int RunStatus(const std::string& deviceClass, std::ostream& out, std::ostream& e
   int32_t optArgs = 0;
   int32_t result = 0;
   std::string data;
-  if (printer.GetData(kDataFirmware, &optArgs, &data, &result) == kSuccess) {
+  if (printer.GetData(opos::gd::kFirmware, &optArgs, &data, &result) == kSuccess) {
     Row(out, "Firmware", Tools::Cp1250ToUtf8(data));
   } else {
     Row(out, "Firmware", "not available (" + session.LastResult() + ")");
   }
   Row(out, "Day opened", YesNo(session.Number(opos::pidx::kDayOpened) != 0));
   data.clear();
-  if (printer.GetData(kDataDayClosureRequired, &optArgs, &data, &result) == kSuccess) {
+  if (printer.GetData(opos::gd::kDayClosureRequired, &optArgs, &data, &result) == kSuccess) {
     Row(out, "Day closure", data == "1" ? "required before the next receipt" : "not required");
   } else {
     Row(out, "Day closure", "not available (" + session.LastResult() + ")");

@@ -47,6 +47,18 @@ constexpr int32_t kPowerOffOffline = 2004;  // OPOS_PS_OFF_OFFLINE
 // ServiceObjectVersion: UnifiedPOS 1.12, build 21.
 constexpr int32_t kServiceObjectVersion = 1012021;
 
+// GetData items that callers ask by name: UnifiedPOS's, and from 50 on the
+// printer's own.
+namespace gd {
+constexpr int32_t kCurrentTotal = 1;         // FPTR_GD_CURRENT_TOTAL
+constexpr int32_t kReceiptNumber = 3;        // FPTR_GD_RECEIPT_NUMBER
+constexpr int32_t kZReport = 7;              // FPTR_GD_Z_REPORT: the last closure's number
+constexpr int32_t kPrinterId = 9;            // FPTR_GD_PRINTER_ID
+constexpr int32_t kFirmware = 10;            // FPTR_GD_FIRMWARE
+constexpr int32_t kAmountLeft = 53;          // left to pay after the last payment; negative: change
+constexpr int32_t kDayClosureRequired = 55;  // "1" when the day must be closed first
+}  // namespace gd
+
 // Property indices the service acts on by name.
 namespace pidx {
 constexpr int32_t kClaimed = 1;

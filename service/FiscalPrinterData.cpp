@@ -51,7 +51,7 @@ int DataItem(int32_t item, std::string& answer) {
   Messaging& messaging = Messaging::Instance();
   answer.clear();
   switch (item) {
-    case 1: {  // FPTR_GD_CURRENT_TOTAL
+    case opos::gd::kCurrentTotal: {
       double subtotal = 0;
       const int result = messaging.AskReceiptSubtotal(subtotal);
       if (result != kSuccess) return QueryFailure(result);
@@ -69,7 +69,7 @@ int DataItem(int32_t item, std::string& answer) {
       answer = Amount(total);
       return kSuccess;
     }
-    case 3: {  // FPTR_GD_RECEIPT_NUMBER
+    case opos::gd::kReceiptNumber: {
       int state = 0;
       const int result = messaging.AskFiscalPrinterState(state);
       if (result != kSuccess) return QueryFailure(result);
@@ -83,31 +83,31 @@ int DataItem(int32_t item, std::string& answer) {
       }
       return kSuccess;
     }
-    case 7:
-      return ReadText(&Messaging::ReadOperatingData, 1, answer);  // FPTR_GD_Z_REPORT
-    case 9:
-      return ReadText(&Messaging::ReadFiscalData, kPrinterIdItem, answer);  // FPTR_GD_PRINTER_ID
-    case 10:
-      return ReadText(&Messaging::ReadOperatingData, 0, answer);  // FPTR_GD_FIRMWARE
+    case opos::gd::kZReport:
+      return ReadText(&Messaging::ReadOperatingData, 1, answer);
+    case opos::gd::kPrinterId:
+      return ReadText(&Messaging::ReadFiscalData, kPrinterIdItem, answer);
+    case opos::gd::kFirmware:
+      return ReadText(&Messaging::ReadOperatingData, 0, answer);
     case 50:
       return ReadText(&Messaging::ReadOperatingData, 7, answer);
     case 51:
       return ReadText(&Messaging::ReadOperatingData, 8, answer);
     case 52:
       return ReadText(&Messaging::ReadOperatingData, 9, answer);
-    case 53:
+    case opos::gd::kAmountLeft:
       answer = Amount(messaging.GetReceiptAmountLeft());
       return kSuccess;
     case 54:
       answer = Amount(messaging.GetReceiptItemAmount());
       return kSuccess;
-    case 55:
+    case opos::gd::kDayClosureRequired:
     case 56:
     case 57: {
       bool flag = false;
-      const int result = item == 55   ? messaging.AskEODRequired(flag)
-                         : item == 56 ? messaging.AskServiceConfirmRequired(flag)
-                                      : messaging.AskMemNearFullConfirmRequired(flag);
+      const int result = item == opos::gd::kDayClosureRequired ? messaging.AskEODRequired(flag)
+                         : item == 56                          ? messaging.AskServiceConfirmRequired(flag)
+                                                               : messaging.AskMemNearFullConfirmRequired(flag);
       if (result != kSuccess) return QueryFailure(result);
       answer = flag ? "1" : "0";
       return kSuccess;

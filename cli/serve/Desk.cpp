@@ -25,9 +25,6 @@ constexpr int64_t kPruneEverySeconds = 60 * 60;
 constexpr std::size_t kMaxListed = 500;
 
 // GetData items.
-constexpr int32_t kDataPrinterId = 9;
-constexpr int32_t kDataFirmware = 10;
-constexpr int32_t kDataDayClosureRequired = 55;
 
 const char* PrinterStateText(int32_t state) {
   switch (state) {
@@ -260,9 +257,9 @@ Answer Desk::GetPrinter() {
   std::string firmware;
   std::string serial;
   std::string closure;
-  const bool haveFirmware = session_.Data(kDataFirmware, firmware);
-  const bool haveSerial = session_.Data(kDataPrinterId, serial);
-  const bool haveClosure = session_.Data(kDataDayClosureRequired, closure);
+  const bool haveFirmware = session_.Data(opos::gd::kFirmware, firmware);
+  const bool haveSerial = session_.Data(opos::gd::kPrinterId, serial);
+  const bool haveClosure = session_.Data(opos::gd::kDayClosureRequired, closure);
   const int32_t state = session_.Number(opos::pidx::kPrinterState);
   const bool coverOpen = session_.Number(opos::pidx::kCoverOpen) != 0;
   const bool paperOut = session_.Number(opos::pidx::kRecEmpty) != 0;

@@ -11,11 +11,6 @@ namespace {
 
 constexpr int32_t kAmountDiscount = 1;  // FPTR_AT_AMOUNT_DISCOUNT
 constexpr int32_t kPrinterStatePaid = 4;
-// GetData items: the receipt number, the amount left after the last payment
-// (negative: change due) and the number of the last Z report.
-constexpr int32_t kDataReceiptNumber = 3;
-constexpr int32_t kDataAmountLeft = 53;
-constexpr int32_t kDataLastZReport = 7;
 constexpr int32_t kDirectIOReceiptId = 152;
 
 // "-4.00" as units; false when it is not such a number.
@@ -106,8 +101,8 @@ Answer Desk::RunReceipt(const ReceiptRequest& receipt, IdRecord& record) {
   std::string left;
   std::string number;
   int64_t leftUnits = 0;
-  const bool haveLeft = session_.Data(kDataAmountLeft, left) && SignedUnits(left, leftUnits);
-  Json progress{{"receiptNumber", session_.Data(kDataReceiptNumber, number) && !number.empty()
+  const bool haveLeft = session_.Data(opos::gd::kAmountLeft, left) && SignedUnits(left, leftUnits);
+  Json progress{{"receiptNumber", session_.Data(opos::gd::kReceiptNumber, number) && !number.empty()
                                       ? Json(std::stoll("0" + number))
                                       : Json(nullptr)}};
   if (haveLeft) {
@@ -186,7 +181,7 @@ Answer Desk::RunReport(bool zReport, IdRecord* record) {
   FiscalPrinter& printer = session_.Printer();
   int32_t result = 0;
   std::string before;
-  if (zReport && !session_.Data(kDataLastZReport, before)) {
+  if (zReport && !session_.Data(opos::gd::kZReport, before)) {
     return Refusal(503, "the printer does not answer", "10");
   }
   if (record != nullptr) {
@@ -204,7 +199,7 @@ Answer Desk::RunReport(bool zReport, IdRecord* record) {
   if (record != nullptr) body["id"] = record->id;
   if (code == kSuccess) {
     std::string after;
-    if (zReport && session_.Data(kDataLastZReport, after)) body["closureNumber"] = after;
+    if (zReport && session_.Data(opos::gd::kZReport, after)) body["closureNumber"] = after;
     if (record != nullptr) return Settled(*record, IdState::kPrinted, 200, body);
     Answer answer;
     answer.body = body;

@@ -11,10 +11,6 @@
 namespace kestrel::serve {
 namespace {
 
-constexpr int32_t kDataReceiptNumber = 3;
-constexpr int32_t kDataCurrentTotal = 1;
-constexpr int32_t kDataFirmware = 10;
-constexpr int32_t kDataLastZReport = 7;
 constexpr int32_t kDirectIOReceiptId = 152;
 // The printer answers whether it knows a receipt identifier from firmware
 // 2.x.22 (or major version 3) on.
@@ -57,7 +53,7 @@ Desk::Known Desk::AskReceiptId(const std::string& printerId) {
   // then answers "not known" without asking.
   if (options_.v7Protocol) return Known::kCannotTell;
   std::string firmware;
-  if (!session_.Data(kDataFirmware, firmware)) return Known::kSilent;
+  if (!session_.Data(opos::gd::kFirmware, firmware)) return Known::kSilent;
   int major = 0;
   int minor = 0;
   if (!FirmwareVersion(firmware, major, minor) || (major < kReceiptIdMajor && minor < kReceiptIdMinor)) {
@@ -128,11 +124,11 @@ bool Desk::SettleReceipt(IdRecord& record, std::string& why) {
     std::string number;
     std::string total;
     Json progress = record.facts.contains("progress") ? record.facts["progress"] : Json::object();
-    if (session_.Data(kDataReceiptNumber, number) && !number.empty()) {
+    if (session_.Data(opos::gd::kReceiptNumber, number) && !number.empty()) {
       progress["receiptNumber"] = std::stoll("0" + number);
     }
     int64_t totalUnits = 0;
-    if (!progress.contains("total") && session_.Data(kDataCurrentTotal, total) &&
+    if (!progress.contains("total") && session_.Data(opos::gd::kCurrentTotal, total) &&
         cli::ParseDecimal(total, cli::kMaxAmountUnits, totalUnits)) {
       const int64_t paid = record.facts.value("paid", int64_t{0});
       progress["total"] = AmountJson(totalUnits);
@@ -206,7 +202,7 @@ bool Desk::SettleCash(IdRecord& record, std::string& why) {
 
 bool Desk::SettleZReport(IdRecord& record, std::string& why) {
   std::string now;
-  if (!session_.Data(kDataLastZReport, now)) {
+  if (!session_.Data(opos::gd::kZReport, now)) {
     why = "the printer does not answer";
     return false;
   }
