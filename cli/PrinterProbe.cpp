@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "cli/SerialPorts.h"
+#include "protocol/ReplyCodes.h"
 #include "serial/Frame.h"
 #include "serial/SerialDevice.h"
 #include "tools/Tools.h"
@@ -20,7 +21,6 @@ constexpr int kPollMs = 10;
 constexpr std::size_t kMaxHeld = 16384;
 constexpr int kFirmwareField = 0;   // S08: operating data, field 0
 constexpr int kPrinterIdItem = 15;  // S03: fiscal data item 15
-constexpr int kReplyBadSequence = 31;
 
 // The driver's line: 8N1, DTR raised, RTS low, no flow control.
 LineSettings DriverLine(unsigned long rate) {
@@ -48,7 +48,7 @@ std::string Field(const std::string& body, int index) {
   return wanted < pieces.size() ? pieces[wanted] : std::string();
 }
 
-int ReplyCode(const std::string& body) {
+int ReplyCodeOf(const std::string& body) {
   if (body.size() < 6 || !std::isdigit(static_cast<unsigned char>(body[4])) ||
       !std::isdigit(static_cast<unsigned char>(body[5]))) {
     return 0;
@@ -113,8 +113,8 @@ std::string Query(Line& line, const std::string& code, const std::vector<std::st
     std::string body;
     if (!line.Ask(RequestFrame(code, sequence, fields), waitMs, body)) return "";
     sequence = NextSequence(body);
-    const int reply = ReplyCode(body);
-    if (reply == kReplyBadSequence) continue;
+    const int reply = ReplyCodeOf(body);
+    if (reply == ToInt(ReplyCode::kBadSequence)) continue;
     return reply == 0 ? Field(body, field) : "";
   }
   return "";
@@ -194,7 +194,7 @@ ProbeResult ProbePort(const std::string& port, const ProbeOptions& options) {
     if (!line.Ask(RequestFrame("S01", '1', {}), options.replyWaitMs + onTheLine, body)) continue;
     result.verdict = ProbeVerdict::kFound;
     result.rate = rate;
-    result.replyCode = ReplyCode(body);
+    result.replyCode = ReplyCodeOf(body);
     char sequence = NextSequence(body);
     result.firmware = Query(line, "S08", {}, sequence, options.queryWaitMs, kFirmwareField);
     char item[3];

@@ -4,9 +4,10 @@
 // polling of long operations), reads reply fields, maps reply codes onto OPOS
 // results and Slovak error texts, and keeps the printer's status and state.
 //
-// One object per process (Messaging::Instance()). The transport half lives in
-// MessagingPackets.cpp, MessagingExchange.cpp and MessagingBusy.cpp; the
-// status half in MessagingErrors.cpp, MessagingStatus.cpp and
+// One object per process (Messaging::Instance()). The link to the printer
+// (exchange, reply pairing, sequence digit, busy lock) is a Link of its own
+// (Link.h); the builder and exchange operations below are thin wrappers that
+// build one Request and keep the last Reply. The status half in MessagingErrors.cpp, MessagingStatus.cpp and
 // MessagingState.cpp; the printer commands in one file per group
 // (MessagingQueries.cpp, MessagingPassThrough.cpp, later the receipt and
 // report commands).
@@ -14,13 +15,13 @@
 // Results are the numbers of tools/Results.h: 0, 101..113, or an extended
 // code above 200 that the service reports as 114 with ResultCodeExtended.
 // Nothing here throws.
-#include <condition_variable>
 #include <cstddef>
-#include <mutex>
 #include <string>
-#include <thread>
-#include <vector>
 
+#include "protocol/Link.h"
+#include "protocol/Reply.h"
+#include "protocol/ReplyCodes.h"
+#include "protocol/Request.h"
 #include "protocol/Stations.h"
 #include "serial/Frame.h"
 #include "tools/Results.h"
@@ -34,19 +35,6 @@ constexpr int kPrinterStateFiscalReceipt = 2;        // FPTR_PS_FISCAL_RECEIPT
 constexpr int kPrinterStateFiscalReceiptTotal = 3;   // FPTR_PS_FISCAL_RECEIPT_TOTAL
 constexpr int kPrinterStateFiscalReceiptEnding = 4;  // FPTR_PS_FISCAL_RECEIPT_ENDING
 constexpr int kPrinterStateNonFiscal = 9;            // FPTR_PS_NONFISCAL
-
-// UnifiedPOS stations as GetPrinterStatus takes them.
-
-// Packet types of a request.
-constexpr int kPacketTypeCommand = 1;
-constexpr int kPacketTypeLongPoll = 2;    // status poll while the printer works
-constexpr int kPacketTypeLongResult = 3;  // fetch the long operation's result
-
-// Reply codes the exchange acts on itself.
-constexpr int kReplyLongOperation = 11;
-constexpr int kReplyBusy = 12;
-constexpr int kReplyBadSequence = 31;
-constexpr int kReplyPrinterError = 51;
 
 // Rows of the customer display that a text may fill (the row count of the
 // configuration is clamped to 0..9).
@@ -66,9 +54,9 @@ class Messaging : public ProcessSingleton<Messaging> {
   // guard exists.
   //
   // True when the calling thread holds the lock (through an outer guard).
-  bool IsBusyOwnedByThisThread() const;
+  bool IsBusyOwnedByThisThread() const { return link_.IsBusyOwnedByThisThread(); }
   // True when any thread holds the lock.
-  bool IsBusy() const;
+  bool IsBusy() const { return link_.IsBusy(); }
 
   // ======================= Building a request ======================
   // A command builds its request in this order: CreatePacketOut, any number
@@ -363,9 +351,9 @@ class Messaging : public ProcessSingleton<Messaging> {
   // ======================= Buffers (read only) =====================
   // The request being built or last sent, and the last reply frame, both
   // NUL-terminated.
-  const char* PacketOut() const { return packetOut_; }
-  const char* PacketIn() const { return packetIn_; }
-  int NextSequence() const { return nextSequence_; }
+  const char* PacketOut() const { return request_.Frame().c_str(); }
+  const char* PacketIn() const { return reply_.frame.c_str(); }
+  int NextSequence() const { return link_.NextSequence(); }
 
  private:
   friend class ProcessSingleton<Messaging>;
@@ -373,10 +361,12 @@ class Messaging : public ProcessSingleton<Messaging> {
   friend struct MessagingTestPeer;  // tests/protocol only
   Messaging();
 
-  // Busy lock: waits until free unless this thread owns it; true when this
-  // call took it (false: re-entered on the owning thread).
-  bool AcquireBusy();
-  void ReleaseBusy();
+  // Busy lock (the link's): true when this call took it.
+  bool AcquireBusy() { return link_.AcquireBusy(); }
+  void ReleaseBusy() { link_.ReleaseBusy(); }
+  // Field index of reply into buffer (GetPacketInField's rules), logged as
+  // GetPacketInField.
+  int ReplyField(const Reply& reply, int index, char* buffer, int size);
 
   // Reply 51: asks the printer's status and maps it (201, 203 or 0).
   int PrinterErrorFromStatus();
@@ -395,50 +385,12 @@ class Messaging : public ProcessSingleton<Messaging> {
   // 112 with its text: the printer cannot tell what became of the command.
   int NoOutcome(const char* why);
 
-  // Reply pairing (MessagingExchange.cpp).
-  // Before a request: starts a new port session's bookkeeping when the port
-  // was opened anew, and listens for late replies when the line is unsettled.
-  void SettleLine(int timeoutSeconds);
-  // True when the frame in the incoming packet answers an earlier request.
-  bool IsStaleReply();
-  // Remembers the reply just taken and learns whether replies echo.
-  void AcceptReply();
-  // An exchange ended without a reply the host could read, after sends
-  // sends of its request.
-  void MarkUnanswered(int sends);
-  // Appends raw bytes to the request; false (request refused) when they
-  // would not fit with room for the frame trailer and terminator.
-  bool AppendOut(const char* bytes, std::size_t count);
-  std::size_t PacketOutLength() const;
-  void RefuseOversizedRequest();
-
-  // ---- transport state ----
-  char packetOut_[kPacketBufferSize];
-  char packetIn_[kPacketBufferSize];
-  std::size_t outLength_ = 0;
-  bool outRefused_ = false;
-  int nextSequence_ = 1;
+  // ---- the link and the request and reply of the wrappers ----
+  Link link_;
+  Request request_;
+  Reply reply_;
   char errorText_[kErrorTextSize];
   int state_ = 1;
-
-  // ---- reply pairing ----
-  unsigned long portSession_ = 0;         // the port session the learning belongs to
-  int lateRepliesDue_ = 0;                // sends that may still be answered: listen first
-  std::string lastReply_;                 // the reply last taken
-  std::string lastRequest_;               // the request it answered
-  std::vector<std::string> lateReplies_;  // replies discarded while listening
-  int lateRepliesLife_ = 0;               // replies to take before they are forgotten
-  int echoedReplies_ = 0;                 // replies of this session that echoed their request
-  std::vector<std::string> echoedCodes_;  // the distinct codes among them
-  bool echoBroken_ = false;               // a reply of this session did not echo
-  bool echoCheck_ = false;                // learned: a reply must echo its request
-  bool sessionUnanswered_ = false;        // no reply taken yet in this port session
-
-  // ---- busy lock ----
-  mutable std::mutex busyMutex_;
-  std::condition_variable busyFree_;
-  bool busy_ = false;
-  std::thread::id busyOwner_;
 
   // ---- printer status and state ----
   int majorVersion_ = -1;

@@ -18,12 +18,12 @@ constexpr int kStatusPaperNearEnd = 6;
 
 int Messaging::GetUPOSError(int replyCode) {
   Log::Instance().Write("Messaging::GetUPOSError", "%d", replyCode);
-  if (replyCode == kReplyPrinterError) return PrinterErrorFromStatus();
+  if (replyCode == ToInt(ReplyCode::kPrinterError)) return PrinterErrorFromStatus();
   std::size_t count = 0;
   const ReplyMapping* replies = ReplyCodeTable(&count);
   for (std::size_t i = 0; i < count; ++i) {
     const ReplyMapping& m = replies[i];
-    if (m.reply != replyCode) continue;
+    if (ToInt(m.reply) != replyCode) continue;
     if (m.text != nullptr) SetErrorMessage(m.text);
     return m.result;
   }
@@ -32,26 +32,22 @@ int Messaging::GetUPOSError(int replyCode) {
 }
 
 // Reply 51: the printer reports a fault of its mechanism; its status (S09)
-// tells which. The status exchange must not cost the command its own request
-// and reply: a 51 that turns out harmless lets the command go on to read its
-// reply fields, so both buffers are put back afterwards.
+// tells which. The status request is a request and reply of its own: the
+// command's request and reply stay as they were, so that a 51 that turns out
+// harmless lets the command go on to read its reply fields.
 int Messaging::PrinterErrorFromStatus() {
   SetErrorMessage(text::kTextPrinterError);
   int result = kCoverOpen;
 
-  const std::string savedOut(packetOut_, sizeof packetOut_);
-  const std::string savedIn(packetIn_, sizeof packetIn_);
-  const std::size_t savedLength = outLength_;
-  const bool savedRefused = outRefused_;
-
-  CreatePacketOut("S09", kPacketTypeCommand);
-  ClosePacketOut();
-  int r = SendPacket();
-  if (r == kSuccess) r = ReadPacket(1);
-  if (r == kTimeout || r == kFailure) MarkUnanswered(1);
+  Request statusRequest = link_.NewRequest("S09", kPacketTypeCommand);
+  statusRequest.Close();
+  Reply reply;
+  int r = link_.Send(statusRequest);
+  if (r == kSuccess) r = link_.Read(statusRequest, 1, reply);
+  if (r == kTimeout || r == kFailure) link_.MarkUnanswered(1);
   if (r == kSuccess) {
     char field[101];
-    if (GetPacketInField(field, sizeof field, 0) == kSuccess) {
+    if (ReplyField(reply, 0, field, sizeof field) == kSuccess) {
       const int status = std::atoi(field);
       if (status == kStatusCoverOpen) {
         result = kCoverOpen;
@@ -63,11 +59,6 @@ int Messaging::PrinterErrorFromStatus() {
       }
     }
   }
-
-  savedOut.copy(packetOut_, sizeof packetOut_);
-  savedIn.copy(packetIn_, sizeof packetIn_);
-  outLength_ = savedLength;
-  outRefused_ = savedRefused;
   return result;
 }
 

@@ -58,7 +58,7 @@ std::string ReplyCodes() {
   const ReplyMapping* replies = ReplyCodeTable(&count);
   for (std::size_t i = 0; i < count; ++i) {
     const ReplyMapping& r = replies[i];
-    table += "| " + std::to_string(r.reply) + " | " + Outcome(r.result) + " | " +
+    table += "| " + std::to_string(ToInt(r.reply)) + " | " + Outcome(r.result) + " | " +
              (r.text != nullptr ? Slovak(r.text) : std::string("(unchanged)")) + " |\n";
   }
   table += "| 51 | " + Outcome(kCoverOpen) + " or " + Outcome(kReceiptEmpty) + ", or 0 when the paper is only near " +

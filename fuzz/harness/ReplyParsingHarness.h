@@ -162,7 +162,7 @@ inline void RunReplyParsing(const std::uint8_t* data, std::size_t size) {
       messaging.ReadPacket(1);
       const std::string out(messaging.PacketOut());
       const std::string in(messaging.PacketIn());
-      const int result = messaging.GetUPOSError(parameter < 100 ? parameter : kReplyPrinterError);
+      const int result = messaging.GetUPOSError(parameter < 100 ? parameter : ToInt(ReplyCode::kPrinterError));
       Check(result == kSuccess || (result >= 101 && result <= 114) || result > 200, "a result number");
       Check(out == messaging.PacketOut(), "the request survives the reply-code mapping");
       Check(in == messaging.PacketIn(), "the reply survives the reply-code mapping");

@@ -1,9 +1,10 @@
-// The busy lock that serialises the service's use of Messaging.
+// The busy lock that serialises the service's use of the printer.
+#include "protocol/Link.h"
 #include "protocol/Messaging.h"
 
 namespace kestrel {
 
-bool Messaging::AcquireBusy() {
+bool Link::AcquireBusy() {
   std::unique_lock<std::mutex> lock(busyMutex_);
   const std::thread::id self = std::this_thread::get_id();
   // A call made from inside the owner's own method (an event handler calling
@@ -15,7 +16,7 @@ bool Messaging::AcquireBusy() {
   return true;
 }
 
-void Messaging::ReleaseBusy() {
+void Link::ReleaseBusy() {
   {
     std::lock_guard<std::mutex> lock(busyMutex_);
     busy_ = false;
@@ -24,12 +25,12 @@ void Messaging::ReleaseBusy() {
   busyFree_.notify_one();
 }
 
-bool Messaging::IsBusyOwnedByThisThread() const {
+bool Link::IsBusyOwnedByThisThread() const {
   std::lock_guard<std::mutex> lock(busyMutex_);
   return busy_ && busyOwner_ == std::this_thread::get_id();
 }
 
-bool Messaging::IsBusy() const {
+bool Link::IsBusy() const {
   std::lock_guard<std::mutex> lock(busyMutex_);
   return busy_;
 }
