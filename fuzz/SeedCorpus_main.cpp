@@ -20,6 +20,7 @@
 #include "fuzz/harness/ReplyParsingHarness.h"
 #include "protocol/Messaging.h"
 #include "serial/RS232.h"
+#include "service/PrinterJournal.h"
 
 namespace kestrel::fuzz {
 namespace {
@@ -96,7 +97,8 @@ std::vector<Exchange> RecordSalesDay(emulator::Printer& printer) {
   m.Subtotal(true);
   m.Payment(100000, "1", false, 2);
   m.PrintVatTable();
-  m.CloseTicket(false);
+  JournalTexts texts(m);
+  CloseReceipt(m, texts);
   char text[64] = {};
   m.ReadFiscalData(63, text, sizeof text);
   m.SetDate(nullptr, true, text);

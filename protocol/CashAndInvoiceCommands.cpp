@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <string>
 
-#include "journal/Journal.h"
 #include "log/Log.h"
 #include "protocol/AmountText.h"
 #include "protocol/Messaging.h"
@@ -17,16 +16,9 @@ namespace kestrel {
 namespace {
 
 constexpr int kDocumentTimeout = reply_timeout::kCommand;
-constexpr std::size_t kTrailerChars = 1000;
 constexpr int kTrailerFieldChars = 160;
 constexpr int kCaptionFieldChars = 40;
 constexpr std::size_t kInvoiceCaptionChars = 100;
-
-std::string StoredTrailer() {
-  char trailer[kTrailerChars + 1] = {};
-  Journal::Instance().GetReceiptTrailer(trailer, kTrailerChars);
-  return trailer;
-}
 
 // "Faktúra č.%s" and its kin filled with the document number.
 std::string FillCaption(const char* pattern, const std::string& number) {
@@ -38,7 +30,7 @@ std::string FillCaption(const char* pattern, const std::string& number) {
 
 }  // namespace
 
-int Messaging::Cash(long long amount, bool singleCashReceipt) {
+int Messaging::Cash(long long amount, bool singleCashReceipt, DocumentTexts& texts) {
   Log::Instance().Write("Messaging::Cash", "%lld", amount);
   const bool withdrawal = amount < 0;
 
@@ -51,18 +43,15 @@ int Messaging::Cash(long long amount, bool singleCashReceipt) {
   } else {
     const char* caption = withdrawal ? text::kTextCashOutDrawer : text::kTextCashInDrawer;
     AddPacketOutText(Tools::CenterText(caption, kCaptionFieldChars).c_str(), true, kCaptionFieldChars);
-    AddPacketOutText(StoredTrailer().c_str(), false, kTrailerFieldChars);
+    AddPacketOutText(texts.Trailer().c_str(), false, kTrailerFieldChars);
   }
   ClosePacketOut();
   // A cash line changes the ticket's sum by an amount the printer keeps.
   if (!singleCashReceipt) subtotalKnown_ = false;
-  const int result = SendReceive(kDocumentTimeout);
-  if (result != kSuccess) return result;
-  Journal::Instance().UpdateEOD("", true);
-  return kSuccess;
+  return SendReceive(kDocumentTimeout);
 }
 
-int Messaging::Invoice(long long amount, const char* text) {
+int Messaging::Invoice(long long amount, const char* text, DocumentTexts& texts) {
   const std::string given = text != nullptr ? text : "";
   Log::Instance().Write("Messaging::Invoice", "%lld; %s", amount, given.c_str());
   const char* pattern = amount < 0 ? text::kTextCreditNoteNumber : text::kTextInvoiceNumber;
@@ -90,14 +79,11 @@ int Messaging::Invoice(long long amount, const char* text) {
     if (major == 2 || minor == 21) AddPacketOutField(type.c_str());
     AddPacketOutField(CurrencyText(amount).c_str());
     AddPacketOutText(Tools::CenterText(caption.c_str(), kCaptionFieldChars).c_str(), true, kCaptionFieldChars);
-    AddPacketOutText(StoredTrailer().c_str(), false, kTrailerFieldChars);
+    AddPacketOutText(texts.Trailer().c_str(), false, kTrailerFieldChars);
   }
   ClosePacketOut();
   subtotalKnown_ = false;
-  const int result = SendReceive(kDocumentTimeout);
-  if (result != kSuccess) return result;
-  Journal::Instance().UpdateEOD("", true);
-  return kSuccess;
+  return SendReceive(kDocumentTimeout);
 }
 
 }  // namespace kestrel

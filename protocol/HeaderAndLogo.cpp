@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "journal/Journal.h"
 #include "log/Log.h"
 #include "protocol/Messaging.h"
 #include "protocol/ReplyTimeouts.h"
@@ -22,12 +21,8 @@ constexpr int kLogoTimeout = reply_timeout::kCommand;
 constexpr std::size_t kLogoBlockBytes = 100;
 constexpr std::size_t kLogoMaxBlocks = 999;  // block numbers have three digits
 constexpr int kLogoSettleMs = 500;
-constexpr std::size_t kHeaderChars = 1000;
 constexpr int kHeaderLineChars = 40;
 constexpr int kSlipLineChars = 80;
-// Fiscal data items holding the header: the printer's own lines, then the
-// three that the application may set.
-constexpr int kHeaderItems[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 60, 61, 62};
 
 std::string HexBytes(const unsigned char* bytes, std::size_t count) {
   static const char kDigits[] = "0123456789ABCDEF";
@@ -43,12 +38,6 @@ std::string HexBytes(const unsigned char* bytes, std::size_t count) {
 std::string PadRight(std::string text, std::size_t width) {
   if (text.size() < width) text.resize(width, ' ');
   return text;
-}
-
-std::string StoredHeader() {
-  char header[kHeaderChars + 1] = {};
-  Journal::Instance().GetReceiptHeader(header, kHeaderChars);
-  return header;
 }
 
 }  // namespace
@@ -100,24 +89,7 @@ int Messaging::PrinterLogo(int mode, const char* path, char* out) {
   return result;
 }
 
-int Messaging::UpdateHeader() {
-  Log::Instance().Write("Messaging::UpdateHeader", "%s", "");
-  std::string header;
-  for (int item : kHeaderItems) {
-    char line[kHeaderLineChars + 1] = {};
-    const int read = ReadFiscalData(item, line, sizeof(line));
-    // A header with lines missing because the printer fell silent must not
-    // replace the stored one.
-    if (PrinterUnreachable(read)) return read;
-    if (read != kSuccess) continue;
-    Tools::Trim(line);
-    if (line[0] == '\0') continue;
-    header += PadRight(Tools::CenterText(line, kHeaderLineChars), kHeaderLineChars);
-  }
-  return Journal::Instance().UpdateReceiptHeader(header.c_str());
-}
-
-int Messaging::PrintHeader(int linesBefore, int linesAfter, int station, int receiptNumber) {
+int Messaging::PrintHeader(int linesBefore, int linesAfter, int station, int receiptNumber, DocumentTexts& texts) {
   Log::Instance().Write("Messaging::PrintHeader", "%d; %d; %d; %d", linesBefore, linesAfter, station, receiptNumber);
   const bool slip = station == kStationSlip;
   const std::size_t width = slip ? kSlipLineChars : kHeaderLineChars;
@@ -126,12 +98,11 @@ int Messaging::PrintHeader(int linesBefore, int linesAfter, int station, int rec
   std::string block;
   for (int i = 0; i < linesBefore; ++i) block += blankLine;
 
-  std::string header = StoredHeader();
-  if (header.empty()) {
-    const int updated = UpdateHeader();
-    if (PrinterUnreachable(updated)) return updated;
-    header = StoredHeader();
-  }
+  // A header not stored yet is read from the printer first; one that falls
+  // silent meanwhile gets nothing to print.
+  std::string header;
+  const int stored = texts.Header(header);
+  if (stored != kSuccess) return stored;
   if (slip) {
     // The slip is 80 columns wide: each 40-column header line gets a blank half.
     for (std::size_t offset = 0; offset < header.size(); offset += kHeaderLineChars) {

@@ -18,6 +18,8 @@
 #include <cstddef>
 #include <string>
 
+#include "protocol/DocumentTexts.h"
+#include "protocol/JournalBlock.h"
 #include "protocol/Link.h"
 #include "protocol/Reply.h"
 #include "protocol/ReplyCodes.h"
@@ -148,8 +150,9 @@ class Messaging : public ProcessSingleton<Messaging> {
   bool GetTrainingModeActive();
   bool GetMemNearFullConfirmRequired();
   bool GetServiceConfirmRequired();
-  // fromPrinter: S01 field 5; else the number the journal stores.
-  int GetReceiptNumber(bool fromPrinter);
+  // S01 field 5: the number of the printer's last receipt. (The number the
+  // service stores after each receipt is the journal's.)
+  int GetReceiptNumber();
   double GetDailyTotal();
 
   // Receipt amounts of the open receipt, as the printer last returned them.
@@ -194,13 +197,15 @@ class Messaging : public ProcessSingleton<Messaging> {
 
   // ======================= Receipt commands ========================
   // (ReceiptCommands.cpp, CashAndInvoiceCommands.cpp, HeaderAndLogo.cpp,
-  // JournalTransfer.cpp, PrintLines.cpp.) Currency arguments are amount x
+  // JournalCommands.cpp, PrintLines.cpp.) Currency arguments are amount x
   // 10 000, quantities x 10 000 (0 = one piece). Each returns 0 or the
-  // result of SendReceive unless its comment says otherwise.
+  // result of SendReceive unless its comment says otherwise. The stored
+  // trailer and header come from texts when the document prints them; what
+  // the journal keeps of a document is the service's (service/PrinterJournal.h).
   //
   // P02: opens a fiscal receipt with the present time; a non-empty id goes
   // left-padded with "0" to 16 characters. Success: PrinterState 2, receipt
-  // amounts and VAT summary cleared, the day marked as having transactions.
+  // amounts and VAT summary cleared.
   int StartTicket(bool displayDisabled, const char* receiptId);
   // P03: kind 0 sale, 1 void of an earlier item, 2 refund (anything else is
   // a sale). The unit price is derived from price and quantity when it is 0.
@@ -220,33 +225,34 @@ class Messaging : public ProcessSingleton<Messaging> {
   int PrintTotal();
   // P11: prints the VAT table and stores the VAT summary of the reply.
   int PrintVatTable();
-  // P12: closes (cancel false, with the stored trailer) or cancels the
-  // receipt. After a normal close the receipt number is stored and, outside
-  // training mode, the new journal data are fetched; neither changes the
-  // result.
-  int CloseTicket(bool cancel);
+  // P12 with the stored trailer: closes (cancel false) or cancels the
+  // receipt. The printer's receipt number is asked first (a printer that
+  // does not answer is sent no close) and goes to receiptNumber when given
+  // (0 when it could not be read). On 0 PrinterState 1.
+  int CloseTicket(bool cancel, DocumentTexts& texts, int* receiptNumber = nullptr);
   // P13: a copy of receipt number (0 = the last one); 106 outside 0..99 999.
   int TicketCopy(int number);
   // P14: cash in (amount >= 0) or out; a whole document when
   // singleCashReceipt, else a line of the open ticket.
-  int Cash(long long amount, bool singleCashReceipt);
-  // P24 (or P23 on older firmware): a simple invoice, or a credit note for
-  // a negative amount.
-  int Invoice(long long amount, const char* text);
+  int Cash(long long amount, bool singleCashReceipt, DocumentTexts& texts);
+  // P24 (or P23 on older firmware, with the stored trailer): a simple
+  // invoice, or a credit note for a negative amount.
+  int Invoice(long long amount, const char* text, DocumentTexts& texts);
   // P01: mode 0 loads the logo from a file (at most 999 blocks of 100
   // bytes, else 106 without traffic), 1 prints it, 2 queries it into out
   // (at least 5 bytes). 106 for any other mode.
   int PrinterLogo(int mode, const char* path, char* out);
-  // Reads the printer's header lines (fiscal data 1..9, 60..62) and stores
-  // them, centred in 40 characters, as the journal's receipt header. A read
-  // the printer does not answer ends it with that result, storing nothing.
-  int UpdateHeader();
   // Prints the stored header as a non-fiscal block, with blank lines before
-  // and after and, when receiptNumber > 0, a date and number line.
-  int PrintHeader(int linesBefore, int linesAfter, int station, int receiptNumber);
-  // S04: appends the printer's new journal data to the temporary journal
-  // files until the printer has none left (then 0); 111 for any failure.
-  int AppendJournals(bool fromStart);
+  // and after and, when receiptNumber > 0, a date and number line. A header
+  // that texts could not make because the printer fell silent ends it with
+  // that result, nothing printed.
+  int PrintHeader(int linesBefore, int linesAfter, int station, int receiptNumber, DocumentTexts& texts);
+  // S04: one block of the printer's electronic journal: with fromStart its
+  // first block (type 4, field "0"), else the one after the block last
+  // handed out (type 5). 0 with the block (kind kNone when the reply carries
+  // nothing to keep), 202 when the printer has no more, or the failure.
+  // Logs nothing of its own: the transfer that asks for the blocks does.
+  int ReadJournalBlock(bool fromStart, JournalBlock& block);
   // P20: the text, control bytes dropped, in pieces of 200 characters. The
   // first failure is the result; a piece the printer does not answer (112)
   // ends the text there, any other failure lets the rest go out.
@@ -256,17 +262,17 @@ class Messaging : public ProcessSingleton<Messaging> {
   int PrintSlip(const char* text);
   // P22 with the feed-and-cut sequence.
   int CutPaper();
-  // Ends a non-fiscal document: the trailer and the cut (nothing for the
-  // slip). The cut's result; on 0 PrinterState 1. A trailer the printer does
-  // not answer ends it there, with that result and no cut.
-  int EndNonFiscal(int station);
+  // Ends a non-fiscal document: the stored trailer and the cut (nothing for
+  // the slip). The cut's result; on 0 PrinterState 1. A trailer the printer
+  // does not answer ends it there, with that result and no cut.
+  int EndNonFiscal(int station, DocumentTexts& texts);
   // Brings the cached PrinterState in line with what the printer reported
   // (a receipt found already closed at the printer).
   void SetFiscalPrinterState(int state);
 
   // ======================= Reports, service, display, set-up ========
   // (ReportCommands.cpp, ServiceCommands.cpp, DisplayCommands.cpp,
-  // NonFiscalStart.cpp, JournalDownload.cpp.) Each returns 0 or the result
+  // NonFiscalStart.cpp, JournalCommands.cpp.) Each returns 0 or the result
   // of SendReceive unless its comment says otherwise.
   //
   // Simple commands without fields.
@@ -295,7 +301,7 @@ class Messaging : public ProcessSingleton<Messaging> {
   int ReportDetailedByDate(const char* from, const char* to);
   // Starts a non-fiscal document on station: logo (not on the slip), then
   // the stored header. On 0 PrinterState 9.
-  int StartNonFiscal(int station);
+  int StartNonFiscal(int station, DocumentTexts& texts);
   // D02: raw bytes for the customer display, as hexadecimal text.
   int SetDisplay(const char* hexText);
   // D02 with the cursor put at row + 1, column + 1, then the text in code
@@ -316,16 +322,6 @@ class Messaging : public ProcessSingleton<Messaging> {
   int SetDate(const char* date, bool read, char* out);
   // S10: 0 when the printer's journal check code equals code (16 hex digits).
   int CheckJournalCheckCode(const char* code);
-  // Finishes the journal transfer, verifies it (re-transferring from the
-  // start up to four times) and saves it as path + ".txt" / ".bin". Whether
-  // it can be saved there (a name, both files free, a directory that takes a
-  // file) is checked before anything is sent. The temporary files keep the
-  // journal whenever it is not saved: 111 with "Chyba pri sťahovaní žurnálu"
-  // when the fifth check fails, 111 with "Chyba pri ukladaní žurnálu" when
-  // the files cannot be saved (neither half is then left saved), or the
-  // check's own result when the printer does not answer it (nothing is
-  // thrown away then). Files the printer refused go aside, never away.
-  int DownloadJournal(const char* path);
   // (FiscalStateQueries.cpp) The questions of the getters above, with the
   // result of the request behind the answer: 0 and the answer, or the
   // request's failure and a neutral answer (false, 0, the cached state).

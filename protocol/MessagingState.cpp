@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "journal/Journal.h"
 #include "log/Log.h"
 #include "protocol/Messaging.h"
 #include "tools/Results.h"
@@ -72,9 +71,10 @@ bool Messaging::GetServiceConfirmRequired() {
   return (std::strtol(field, nullptr, 16) & kServiceBit) != 0;
 }
 
-int Messaging::GetReceiptNumber(bool fromPrinter) {
-  Log::Instance().Write("Messaging::GetReceiptNumber", "%d", fromPrinter ? 1 : 0);
-  if (!fromPrinter) return Journal::Instance().GetReceiptNumber();
+int Messaging::GetReceiptNumber() {
+  // Logged as the question put to the printer (1); the stored number is the
+  // service's to read.
+  Log::Instance().Write("Messaging::GetReceiptNumber", "%d", 1);
   char field[16];
   if (GetFiscalState(kFieldReceiptNumber, field, sizeof field) != kSuccess) return 0;
   return std::atoi(field);

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "journal/Journal.h"
 #include "log/Log.h"
 #include "protocol/Messaging.h"
 #include "tools/Clock.h"
@@ -13,7 +12,6 @@
 namespace kestrel {
 namespace {
 
-constexpr std::size_t kTrailerChars = 1000;
 constexpr std::size_t kLoggedChars = 500;
 constexpr std::size_t kSlipPieceHexChars = 160;  // 80 bytes of slip text
 constexpr int kSlipSettleMs = 100;
@@ -53,15 +51,14 @@ int Messaging::PrintSlip(const char* text) {
   return firstFailure;
 }
 
-int Messaging::EndNonFiscal(int station) {
+int Messaging::EndNonFiscal(int station, DocumentTexts& texts) {
   Log::Instance().Write("Messaging::EndNonFiscal", "%d", station);
   int result = kSuccess;
   if (station != kStationSlip) {
-    char trailer[kTrailerChars + 1] = {};
-    Journal::Instance().GetReceiptTrailer(trailer, kTrailerChars);
+    const std::string trailer = texts.Trailer();
     // The cut decides: a trailer that failed to print still gets the paper
     // cut, unless the printer does not answer at all.
-    const int printed = PrintLines(trailer, false);
+    const int printed = PrintLines(trailer.c_str(), false);
     result = PrinterUnreachable(printed) ? printed : CutPaper();
   }
   if (result == kSuccess) printerState_ = kPrinterStateMonitor;

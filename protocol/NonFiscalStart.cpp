@@ -5,7 +5,7 @@
 
 namespace kestrel {
 
-int Messaging::StartNonFiscal(int station) {
+int Messaging::StartNonFiscal(int station, DocumentTexts& texts) {
   Log::Instance().Write("Messaging::StartNonFiscal", "%d", station);
   int linesBefore = 0;
   if (station != kStationSlip) {
@@ -15,7 +15,7 @@ int Messaging::StartNonFiscal(int station) {
     if (logo != kSuccess && logo != kIllegal) return logo;
     linesBefore = 2;
   }
-  const int result = PrintHeader(linesBefore, 1, station, 0);
+  const int result = PrintHeader(linesBefore, 1, station, 0, texts);
   if (result == kSuccess) printerState_ = kPrinterStateNonFiscal;
   return result;
 }

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <string>
 
-#include "journal/Journal.h"
 #include "log/Log.h"
 #include "protocol/AmountText.h"
 #include "protocol/Messaging.h"
@@ -18,7 +17,6 @@ namespace {
 constexpr int kReceiptTimeout = reply_timeout::kCommand;
 constexpr int kCloseTimeout = reply_timeout::kClose;
 constexpr int kItemAmountChars = 15;
-constexpr std::size_t kTrailerChars = 1000;
 constexpr int kTrailerFieldChars = 200;
 
 // Reply field 0 of the last reply, at most maxChars characters, as an amount.
@@ -60,7 +58,6 @@ int Messaging::StartTicket(bool displayDisabled, const char* receiptId) {
   for (auto& group : vatSummary_) {
     for (double& value : group) value = 0;
   }
-  Journal::Instance().UpdateEOD("", true);
   return kSuccess;
 }
 
@@ -210,20 +207,20 @@ int Messaging::PrintVatTable() {
   return kSuccess;
 }
 
-int Messaging::CloseTicket(bool cancel) {
+int Messaging::CloseTicket(bool cancel, DocumentTexts& texts, int* receiptNumber) {
   Log::Instance().Write("Messaging::CloseTicket", "%d", cancel ? 1 : 0);
 
   // 0 means the number could not be read. A printer that does not answer
   // this question is not sent the close either.
-  int receiptNumber = 0;
-  if (AskPrinterReceiptNumber(receiptNumber) == kTimeout) return kTimeout;
-  char trailer[kTrailerChars + 1] = {};
-  Journal::Instance().GetReceiptTrailer(trailer, kTrailerChars);
+  int number = 0;
+  if (AskPrinterReceiptNumber(number) == kTimeout) return kTimeout;
+  if (receiptNumber != nullptr) *receiptNumber = number;
+  const std::string trailer = texts.Trailer();
 
   CreatePacketOut("P12", kPacketTypeCommand);
   AddPacketOutField(cancel ? "2" : "1");
   AddPacketOutField("2");
-  AddPacketOutText(trailer, true, kTrailerFieldChars);
+  AddPacketOutText(trailer.c_str(), true, kTrailerFieldChars);
   ClosePacketOut();
   int result = SendReceive(kCloseTimeout);
   // A close whose reply was lost is finished like any other once the
@@ -233,12 +230,6 @@ int Messaging::CloseTicket(bool cancel) {
 
   printerState_ = kPrinterStateMonitor;
   subtotalKnown_ = false;
-  if (!cancel) {
-    // An unread number must not replace a good one.
-    if (receiptNumber > 0) Journal::Instance().UpdateReceiptNumber(receiptNumber);
-    // The first receipt of the day starts a fresh journal at the printer.
-    if (!GetTrainingModeActive()) AppendJournals(receiptNumber == 1);
-  }
   return kSuccess;
 }
 

@@ -9,6 +9,7 @@
 #include "protocol/PrinterDates.h"
 #include "service/FiscalPrinter.h"
 #include "service/FiscalPrinterConstants.h"
+#include "service/PrinterJournal.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
 
@@ -74,7 +75,7 @@ int DataItem(int32_t item, std::string& answer) {
       const int result = messaging.AskFiscalPrinterState(state);
       if (result != kSuccess) return QueryFailure(result);
       if (state == kPrinterStateMonitor || state == kPrinterStateNonFiscal) {
-        answer = std::to_string(messaging.GetReceiptNumber(false));
+        answer = std::to_string(StoredReceiptNumber());
       } else if (state >= kPrinterStateFiscalReceipt && state <= kPrinterStateFiscalReceiptEnding) {
         int number = 0;
         const int asked = messaging.AskPrinterReceiptNumber(number);
@@ -244,16 +245,17 @@ int32_t FiscalPrinter::ResetPrinter(int32_t* result) {
   // and a refusal does not stop the next. A printer that does not answer is
   // sent nothing more, and its silence is no success.
   Messaging& messaging = Messaging::Instance();
+  JournalTexts texts(messaging);
   ownCancelCode_ = 0;
   totalStepsLeft_ = 0;
   if (messaging.CancelCommand() == kTimeout) return Finish(kTimeout, result, nullptr, true);
   int state = kPrinterStateMonitor;
   if (AskPrinterState(state) == kTimeout) return Finish(kTimeout, result, nullptr, true);
-  if (state != kPrinterStateMonitor && SettleOutcome(messaging.CloseTicket(true)) == kTimeout) {
+  if (state != kPrinterStateMonitor && SettleOutcome(messaging.CloseTicket(true, texts)) == kTimeout) {
     return Finish(kTimeout, result, nullptr, true);
   }
   if (messaging.GetFiscalPrinterState(false) != kPrinterStateMonitor &&
-      messaging.EndNonFiscal(currentStation_) == kTimeout) {
+      messaging.EndNonFiscal(currentStation_, texts) == kTimeout) {
     return Finish(kTimeout, result, nullptr, true);
   }
   bool training = false;

@@ -7,6 +7,7 @@
 #include "log/Log.h"
 #include "protocol/Messaging.h"
 #include "service/FiscalPrinter.h"
+#include "service/PrinterJournal.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
 
@@ -188,7 +189,7 @@ int32_t FiscalPrinter::DirectIO(int32_t command, int32_t* data, std::string* tex
       outcome = Done(messaging.PrintJournal());
       break;
     case 151:
-      outcome = hasText ? Done(messaging.DownloadJournal(text->c_str())) : kBadValue;
+      outcome = hasText ? Done(DownloadJournal(messaging, text->c_str())) : kBadValue;
       break;
     case 152:
       if (!hasData || !hasText) {

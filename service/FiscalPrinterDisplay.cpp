@@ -5,6 +5,7 @@
 #include "log/Log.h"
 #include "protocol/Messaging.h"
 #include "service/FiscalPrinter.h"
+#include "service/PrinterJournal.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
 
@@ -75,7 +76,7 @@ int32_t FiscalPrinter::QueryContent(const char* fileName, const char* fromMarker
   if (busy.ReEntered()) return AnswerReEntered("FiscalPrinter::QueryContent", result);
   Log::Instance().Write("FiscalPrinter::QueryContent", "%s; %s; %s", Text(fileName), Text(fromMarker), Text(toMarker));
   if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
-  return Finish(Messaging::Instance().DownloadJournal(Text(fileName)), result, nullptr, true);
+  return Finish(DownloadJournal(Messaging::Instance(), Text(fileName)), result, nullptr, true);
 }
 
 }  // namespace kestrel

@@ -5,6 +5,7 @@
 #include "protocol/Messaging.h"
 #include "service/FiscalPrinter.h"
 #include "service/FiscalPrinterConstants.h"
+#include "service/PrinterJournal.h"
 #include "tools/Clock.h"
 #include "tools/Results.h"
 
@@ -36,7 +37,8 @@ int32_t FiscalPrinter::BeginNonFiscal(int32_t* result) {
   if (currentStation_ == kStationReceipt && messaging.SetPrinter(kBoldOff) == kTimeout) {
     return Finish(kTimeout, result, nullptr, true);
   }
-  return Finish(messaging.StartNonFiscal(currentStation_), result, nullptr, true);
+  JournalTexts texts(messaging);
+  return Finish(messaging.StartNonFiscal(currentStation_, texts), result, nullptr, true);
 }
 
 int32_t FiscalPrinter::PrintNormal(int32_t station, const char* data, int32_t* result) {
@@ -65,7 +67,9 @@ int32_t FiscalPrinter::EndNonFiscal(int32_t* result) {
   if (!CheckDevice()) return Finish(kKeepRecordedResult, result, nullptr, false);
   if (!checkStateDisabled_ && !CheckPrinterState(kPrinterStateNonFiscal))
     return Finish(kKeepRecordedResult, result, nullptr, true);
-  return Finish(Messaging::Instance().EndNonFiscal(currentStation_), result, nullptr, true);
+  Messaging& messaging = Messaging::Instance();
+  JournalTexts texts(messaging);
+  return Finish(messaging.EndNonFiscal(currentStation_, texts), result, nullptr, true);
 }
 
 int32_t FiscalPrinter::BeginInsertion(int32_t timeout, int32_t* result) {

@@ -6,6 +6,7 @@
 #include "protocol/Messaging.h"
 #include "service/FiscalPrinter.h"
 #include "service/FiscalPrinterConstants.h"
+#include "service/PrinterJournal.h"
 #include "service/ReceiptRules.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
@@ -41,7 +42,8 @@ int32_t FiscalPrinter::BeginFiscalReceipt(bool printHeader, int32_t* result) {
   }
   if (IsCashReceipt(fiscalReceiptType_) || fiscalReceiptType_ == opos::kReceiptTypeSales ||
       fiscalReceiptType_ == opos::kReceiptTypeSimpleInvoice) {
-    return Finish(SettleOutcome(messaging.StartTicket(displayItemDisabled_, ReceiptId())), result, nullptr, true);
+    const int32_t started = MarkDayTransaction(messaging.StartTicket(displayItemDisabled_, ReceiptId()));
+    return Finish(SettleOutcome(started), result, nullptr, true);
   }
   // Generic, service and refund receipts open no printer document.
   return Finish(kSuccess, result, nullptr, true);
@@ -63,7 +65,8 @@ int32_t FiscalPrinter::PrintRecItem(const char* description, int64_t price, int3
   int32_t code;
   if (fiscalReceiptType_ == opos::kReceiptTypeSimpleInvoice) {
     // A simple invoice is one amount with its document number.
-    code = messaging.Invoice(price, Text(description));
+    JournalTexts texts(messaging);
+    code = MarkDayTransaction(messaging.Invoice(price, Text(description), texts));
   } else {
     if (!CheckVatID(vatInfo) || !CheckCurrencyValue(unitPrice))
       return Finish(kKeepRecordedResult, result, nullptr, true);
@@ -138,7 +141,8 @@ int32_t FiscalPrinter::PrintRecTotal(int64_t total, int64_t payment, const char*
   // Older printers take a simple invoice as one payment document.
   if (messaging.GetMajorVersion() <= 2 && messaging.GetMinorVersion() <= 21 &&
       fiscalReceiptType_ == opos::kReceiptTypeSimpleInvoice) {
-    return Finish(messaging.Invoice(payment, Text(description)), result, nullptr, true);
+    JournalTexts texts(messaging);
+    return Finish(MarkDayTransaction(messaging.Invoice(payment, Text(description), texts)), result, nullptr, true);
   }
   int state = messaging.GetFiscalPrinterState(false);
   if (!checkStateDisabled_) {
@@ -200,7 +204,10 @@ int32_t FiscalPrinter::PrintRecCash(int64_t amount, int32_t* result) {
   if (amount < 0) return Finish(kBadItemAmount, result, text::kTextBadValue, false);
   // The receipt type carries the direction; the amount is always positive.
   if (fiscalReceiptType_ == opos::kReceiptTypeCashOut) amount = -amount;
-  return Finish(SettleOutcome(Messaging::Instance().Cash(amount, singleCashReceipt_)), result, nullptr, true);
+  Messaging& messaging = Messaging::Instance();
+  JournalTexts texts(messaging);
+  const int32_t code = MarkDayTransaction(messaging.Cash(amount, singleCashReceipt_, texts));
+  return Finish(SettleOutcome(code), result, nullptr, true);
 }
 
 int32_t FiscalPrinter::PrintRecVoid(const char* description, int32_t* result) {
@@ -212,19 +219,20 @@ int32_t FiscalPrinter::PrintRecVoid(const char* description, int32_t* result) {
   ownCancelCode_ = 0;
   totalStepsLeft_ = 0;
   Messaging& messaging = Messaging::Instance();
+  JournalTexts texts(messaging);
   // A printer that cannot say whether a receipt is open is sent nothing.
   int state = kPrinterStateMonitor;
   const int32_t asked = AskPrinterState(state);
   if (asked != kSuccess) return Finish(asked, result, nullptr, true);
   int32_t code = kSuccess;
   if (state != kPrinterStateMonitor) {
-    code = SettleOutcome(messaging.CloseTicket(true));
+    code = SettleOutcome(messaging.CloseTicket(true, texts));
     if (code == kTimeout) return Finish(code, result, nullptr, true);
   }
   // A refused cancel or an open non-fiscal document: end it as a non-fiscal
   // one. The cancel's failure still stands, since the receipt may be open.
   if (messaging.GetFiscalPrinterState(false) != kPrinterStateMonitor) {
-    const int32_t ended = messaging.EndNonFiscal(currentStation_);
+    const int32_t ended = messaging.EndNonFiscal(currentStation_, texts);
     if (code == kSuccess) code = ended;
   }
   return Finish(code, result, nullptr, true);
@@ -273,7 +281,8 @@ int32_t FiscalPrinter::EndFiscalReceipt(bool printHeader, int32_t* result) {
   if (!checkStateDisabled_ && state != kPrinterStateFiscalReceiptEnding) {
     return Finish(kWrongState, result, text::kTextWrongState, false);
   }
-  code = ReceiptCommandResult(messaging.CloseTicket(false));
+  JournalTexts texts(messaging);
+  code = ReceiptCommandResult(CloseReceipt(messaging, texts));
   if (code == kSuccess) totalStepsLeft_ = 0;
   return Finish(code, result, nullptr, true);
 }
@@ -307,7 +316,8 @@ void FiscalPrinter::CancelOnFailure(int32_t failure) {
   Messaging& messaging = Messaging::Instance();
   // The cancel's own answer must not stand in for the failure behind it.
   const std::string text = messaging.GetErrorMessage();
-  const int32_t cancelled = SettleOutcome(messaging.CloseTicket(true));
+  JournalTexts texts(messaging);
+  const int32_t cancelled = SettleOutcome(messaging.CloseTicket(true, texts));
   messaging.SetErrorMessage(text.c_str());
   if (cancelled != kSuccess) return;
   ownCancelCode_ = failure;

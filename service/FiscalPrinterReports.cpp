@@ -4,6 +4,7 @@
 #include "log/Log.h"
 #include "protocol/Messaging.h"
 #include "service/FiscalPrinter.h"
+#include "service/PrinterJournal.h"
 #include "tools/Results.h"
 
 namespace kestrel {
@@ -38,12 +39,12 @@ int32_t FiscalPrinter::PrintZReport(int32_t* result) {
     // The day is closed at the printer: take its last journal records and
     // start the service's own day afresh. A refused report touches nothing.
     Journal& journal = Journal::Instance();
-    messaging.AppendJournals(true);
+    AppendJournals(messaging, true);
     journal.ResetCheckCode(Journal::kBinary);
     journal.ResetCheckCode(Journal::kText);
     journal.ResetEOD();
     journal.ResetReceiptNumber();
-    messaging.UpdateHeader();
+    UpdateHeader(messaging);
   }
   return Finish(code, result, nullptr, true);
 }

@@ -6,6 +6,7 @@
 #include "log/Log.h"
 #include "protocol/Messaging.h"
 #include "service/FiscalPrinter.h"
+#include "service/PrinterJournal.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
 
@@ -42,7 +43,7 @@ int32_t FiscalPrinter::SetHeaderLine(int32_t lineNumber, const char* text, bool 
   Messaging& messaging = Messaging::Instance();
   const int32_t code = messaging.SetFiscalParams(kHeaderItemBase + lineNumber, line.c_str(), nullptr);
   // The stored copy that non-fiscal documents print follows the printer.
-  if (code == kSuccess) messaging.UpdateHeader();
+  if (code == kSuccess) UpdateHeader(messaging);
   return Finish(code, result, nullptr, true);
 }
 

@@ -182,7 +182,7 @@ inline void RunReplyParsing(const std::uint8_t* data, std::size_t size) {
       messaging.GetMemNearFullConfirmRequired();
       messaging.GetServiceConfirmRequired();
       messaging.GetDailyTotal();
-      messaging.GetReceiptNumber(true);
+      messaging.GetReceiptNumber();
       // Items 63..65 join two fields; the joined text must stay within the
       // size given, which the buffer has exactly.
       const std::size_t given = 1 + static_cast<std::size_t>(parameter) % 24;

@@ -23,7 +23,7 @@ TEST_F(Queries, FiscalStateGettersReadTheirFields) {
   EXPECT_TRUE(m.GetServiceConfirmRequired());
   EXPECT_TRUE(m.GetTrainingModeActive());
   EXPECT_TRUE(m.GetEODRequired());
-  EXPECT_EQ(m.GetReceiptNumber(true), 1234);
+  EXPECT_EQ(m.GetReceiptNumber(), 1234);
   EXPECT_DOUBLE_EQ(m.GetDailyTotal(), 1234.5);
   EXPECT_EQ(SentCodes(), std::vector<std::string>(6, "S01"));
 }
@@ -41,7 +41,7 @@ TEST_F(Queries, FlagsReadTheRightBitsAndCharacters) {
 TEST_F(Queries, FailedRequestsReadAsEmpty) {
   EXPECT_FALSE(m.GetEODRequired());
   EXPECT_FALSE(m.GetServiceConfirmRequired());
-  EXPECT_EQ(m.GetReceiptNumber(true), 0);
+  EXPECT_EQ(m.GetReceiptNumber(), 0);
   EXPECT_DOUBLE_EQ(m.GetDailyTotal(), 0);
 }
 

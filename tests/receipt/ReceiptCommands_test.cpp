@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "journal/Journal.h"
 #include "protocol/Messaging.h"
+#include "service/PrinterJournal.h"
 #include "tests/receipt/ReceiptFixture.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
@@ -23,6 +25,11 @@ std::string Spaces(std::size_t n) { return std::string(n, ' '); }
 class CommandTest : public ReceiptTest {
  protected:
   Messaging& M() { return Messaging::Instance(); }
+  // The journal's trailer and header, as the service hands them to the commands.
+  JournalTexts& Texts() {
+    texts_ = std::make_unique<JournalTexts>(M());
+    return *texts_;
+  }
   void OpenTicket() {
     ASSERT_EQ(M().StartTicket(false, ""), kSuccess);
     printer_->ForgetRecords();
@@ -34,6 +41,9 @@ class CommandTest : public ReceiptTest {
     ASSERT_EQ(M().PrintTotal(), kSuccess);
     ASSERT_EQ(M().PrintVatTable(), kSuccess);
   }
+
+ private:
+  std::unique_ptr<JournalTexts> texts_;
 };
 
 struct ItemCase {
@@ -99,14 +109,14 @@ TEST_F(CommandTest, StartTicketWritesSundayAsSevenAndPadsTheReceiptId) {
   ASSERT_EQ(M().StartTicket(true, "123"), kSuccess);
   EXPECT_EQ(LastFields("P02"), (Fields{"1", "0", "202602011200007", "0000000000000123"}));
   EXPECT_EQ(M().GetFiscalPrinterState(false), kPrinterStateFiscalReceipt);
-  M().CloseTicket(true);
+  M().CloseTicket(true, Texts());
   ASSERT_EQ(M().StartTicket(false, ""), kSuccess);
   EXPECT_EQ(LastFields("P02"), (Fields{"0", "0", "202602011200007"}));
 }
 
 TEST_F(CommandTest, CloseTicketSendsTheTrailerOrOneBlankLine) {
   OpenTicket();
-  ASSERT_EQ(M().CloseTicket(true), kSuccess);
+  ASSERT_EQ(M().CloseTicket(true, Texts()), kSuccess);
   EXPECT_EQ(LastFields("P12"), (Fields{"2", "2", Spaces(40)}));
   EXPECT_EQ(M().GetFiscalPrinterState(false), kPrinterStateMonitor);
   // A cancelled receipt does not count: the stored number stays.
@@ -116,7 +126,7 @@ TEST_F(CommandTest, CloseTicketSendsTheTrailerOrOneBlankLine) {
   ASSERT_EQ(Journal::Instance().UpdateReceiptTrailer(trailer.c_str()), kSuccess);
   OpenTicket();
   SellAndPay();
-  ASSERT_EQ(M().CloseTicket(false), kSuccess);
+  ASSERT_EQ(CloseReceipt(M(), Texts()), kSuccess);
   EXPECT_EQ(LastFields("P12"), (Fields{"1", "2", trailer.substr(0, 40), "!" + Spaces(39)}));
   EXPECT_GT(Journal::Instance().GetReceiptNumber(), 0);
 }
@@ -126,7 +136,7 @@ TEST_F(CommandTest, CloseTicketKeepsTheStoredNumberWhenThePrinterCannotTellIt) {
   OpenTicket();
   SellAndPay();
   printer_->Fault("badcrc 3 S01");  // the receipt number request, all three attempts
-  ASSERT_EQ(M().CloseTicket(false), kSuccess);
+  ASSERT_EQ(CloseReceipt(M(), Texts()), kSuccess);
   EXPECT_EQ(Journal::Instance().GetReceiptNumber(), 41);
 }
 
@@ -136,20 +146,20 @@ TEST_F(CommandTest, CloseTicketSendsNothingMoreToAPrinterThatStoppedAnswering) {
   SellAndPay();
   printer_->ForgetRecords();
   printer_->Fault("noreply 3 S01");  // the receipt number request, all three attempts
-  EXPECT_EQ(M().CloseTicket(false), kTimeout);
+  EXPECT_EQ(CloseReceipt(M(), Texts()), kTimeout);
   EXPECT_EQ(Count("P12"), 0);
   EXPECT_EQ(Journal::Instance().GetReceiptNumber(), 41);
 }
 
 TEST_F(CommandTest, CashSendsALineOrAWholeDocument) {
   OpenTicket();
-  M().Cash(-10000, false);
+  M().Cash(-10000, false, Texts());
   EXPECT_EQ(LastFields("P14"), (Fields{"-1.0000", std::string(text::kTextCashOut) + " "}));  // 20 wide
-  M().CloseTicket(true);
+  M().CloseTicket(true, Texts());
 
   ASSERT_EQ(Journal::Instance().UpdateReceiptTrailer("Dovidenia"), kSuccess);
   printer_->ForgetRecords();
-  ASSERT_EQ(M().Cash(50000, true), kSuccess);
+  ASSERT_EQ(M().Cash(50000, true, Texts()), kSuccess);
   const std::string caption = text::kTextCashInDrawer;  // 27 characters, 6 blanks before
   EXPECT_EQ(LastFields("P14"), (Fields{"5.0000", Spaces(6) + caption + Spaces(7), "Dovidenia" + Spaces(31)}));
 }
@@ -197,7 +207,7 @@ TEST_F(CommandTest, PrintSlipSendsCodePage852AsHexInPiecesEndedByCr) {
 
 TEST_F(CommandTest, EndNonFiscalOnTheSlipSendsNothing) {
   OpenTicket();
-  EXPECT_EQ(M().EndNonFiscal(kStationSlip), kSuccess);
+  EXPECT_EQ(M().EndNonFiscal(kStationSlip, Texts()), kSuccess);
   EXPECT_TRUE(Codes().empty());
   EXPECT_EQ(M().GetFiscalPrinterState(false), kPrinterStateMonitor);
 }
@@ -222,7 +232,7 @@ class InvoiceTest : public CommandTest, public ::testing::WithParamInterface<Inv
 
 TEST_P(InvoiceTest, ChoosesCommandTypeAndCaptionByFirmware) {
   const InvoiceCase& c = GetParam();
-  M().Invoice(c.amount, c.text.c_str());
+  M().Invoice(c.amount, c.text.c_str(), Texts());
   EXPECT_EQ(Count(c.command == std::string("P24") ? "P23" : "P24"), 0);
   EXPECT_EQ(LastFields(c.command), c.expected);
 }
@@ -244,6 +254,98 @@ INSTANTIATE_TEST_SUITE_P(
         InvoiceCase{"2.5.22", -10000, "77", "P24", {"-1.0000", "Dobropis \xE8.77"}},
         InvoiceCase{"2.5.22", 10000, "A B" + std::string(150, 'x'), "P24", {"1.0000", "A B" + std::string(97, 'x')}}));
 
+// The stored texts as a command asks for them: each read counted. A command
+// reads the trailer only for a document that prints it, since the daily log
+// shows every read.
+struct CountingTexts : DocumentTexts {
+  int trailerReads = 0;
+  int headerReads = 0;
+  int headerResult = kSuccess;
+  std::string Trailer() override {
+    ++trailerReads;
+    return "Dakujeme";
+  }
+  int Header(std::string& header) override {
+    ++headerReads;
+    header = headerResult == kSuccess ? std::string(40, 'H') : "";
+    return headerResult;
+  }
+};
+
+struct TrailerCase {
+  const char* name;
+  const char* firmware;
+  bool ticketOpen;  // the command runs inside an open receipt
+  int (*command)(Messaging&, DocumentTexts&);
+  int reads;  // 1: the trailer is read once and printed
+};
+void PrintTo(const TrailerCase& c, std::ostream* os) { *os << c.name; }
+
+int CancelReceipt(Messaging& m, DocumentTexts& texts) { return m.CloseTicket(true, texts); }
+int CashLine(Messaging& m, DocumentTexts& texts) { return m.Cash(10000, false, texts); }
+int CashDocument(Messaging& m, DocumentTexts& texts) { return m.Cash(10000, true, texts); }
+int InvoiceNumbered(Messaging& m, DocumentTexts& texts) { return m.Invoice(10000, "77", texts); }
+int EndOnSlip(Messaging& m, DocumentTexts& texts) { return m.EndNonFiscal(kStationSlip, texts); }
+int EndOnRoll(Messaging& m, DocumentTexts& texts) { return m.EndNonFiscal(kStationReceipt, texts); }
+
+class TrailerReadTest : public CommandTest, public ::testing::WithParamInterface<TrailerCase> {
+ protected:
+  void SetUp() override {
+    ServiceSetup setup;
+    setup.firmware = GetParam().firmware;
+    Start(setup);
+  }
+};
+
+TEST_P(TrailerReadTest, ReadsTheTrailerOnlyForADocumentThatPrintsIt) {
+  const TrailerCase& c = GetParam();
+  if (c.ticketOpen) OpenTicket();
+  CountingTexts texts;
+  ASSERT_EQ(c.command(M(), texts), kSuccess);
+  EXPECT_EQ(texts.trailerReads, c.reads);
+  EXPECT_EQ(texts.headerReads, 0);
+  bool printed = false;
+  for (const auto& record : printer_->Records()) {
+    for (const std::string& field : record.fields) printed = printed || field == "Dakujeme" + Spaces(32);
+  }
+  EXPECT_EQ(printed, c.reads == 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, TrailerReadTest,
+                         ::testing::Values(TrailerCase{"cancel", "2.5.23", true, CancelReceipt, 1},
+                                           TrailerCase{"cash_line", "2.5.23", true, CashLine, 0},
+                                           TrailerCase{"cash_document", "2.5.23", false, CashDocument, 1},
+                                           TrailerCase{"invoice", "2.5.23", false, InvoiceNumbered, 0},
+                                           // Older firmware prints an invoice as a payment document.
+                                           TrailerCase{"payment_document", "2.5.14", false, InvoiceNumbered, 1},
+                                           TrailerCase{"end_on_slip", "2.5.23", false, EndOnSlip, 0},
+                                           TrailerCase{"end_on_roll", "2.5.23", false, EndOnRoll, 1}));
+
+TEST_F(CommandTest, CloseTicketHandsBackTheNumberItAskedAndStoresNothing) {
+  ASSERT_EQ(Journal::Instance().UpdateReceiptNumber(41), kSuccess);
+  OpenTicket();
+  SellAndPay();
+  CountingTexts texts;
+  int number = -1;
+  ASSERT_EQ(M().CloseTicket(false, texts, &number), kSuccess);
+  EXPECT_EQ(number, printer_->WithCore([](emulator::Printer& p) { return p.LastReceiptNumber(); }));
+  // Storing the number and fetching the journal are the caller's.
+  EXPECT_EQ(Journal::Instance().GetReceiptNumber(), 41);
+  EXPECT_EQ(Count("S04"), 0);
+}
+
+TEST_F(CommandTest, PrintHeaderPrintsNothingWhenTheHeaderCouldNotBeMade) {
+  CountingTexts texts;
+  texts.headerResult = kTimeout;
+  EXPECT_EQ(M().PrintHeader(2, 1, kStationReceipt, 0, texts), kTimeout);
+  EXPECT_EQ(texts.headerReads, 1);
+  EXPECT_TRUE(Codes().empty());
+
+  texts.headerResult = kSuccess;
+  ASSERT_EQ(M().PrintHeader(0, 0, kStationReceipt, 0, texts), kSuccess);
+  EXPECT_EQ(LastFields("P20"), (Fields{"0", std::string(40, 'H')}));
+}
+
 TEST_F(CommandTest, PaymentLeavingAnAmountDueShowsItOnTheDisplay) {
   OpenTicket();
   M().Item(0, "Chlieb", 100000, 0, 1, 0, "");
@@ -259,7 +361,7 @@ TEST_F(CommandTest, PaymentLeavingAnAmountDueShowsItOnTheDisplay) {
 }
 
 TEST_F(CommandTest, AppendJournalsWithNothingNewAppendsNothing) {
-  EXPECT_EQ(M().AppendJournals(false), kSuccess);
+  EXPECT_EQ(AppendJournals(M(), false), kSuccess);
   EXPECT_EQ(Count("S04"), 1);
   EXPECT_EQ(ReadWholeFile(profile_.DataFile("kstr_jrn_tmp.txt")), "");
 }
@@ -267,7 +369,7 @@ TEST_F(CommandTest, AppendJournalsWithNothingNewAppendsNothing) {
 TEST_F(CommandTest, ClosedReceiptBringsItsJournalBlocksHome) {
   OpenTicket();
   SellAndPay();
-  ASSERT_EQ(M().CloseTicket(false), kSuccess);
+  ASSERT_EQ(CloseReceipt(M(), Texts()), kSuccess);
   EXPECT_GE(Count("S04"), 2);
   EXPECT_NE(ReadWholeFile(profile_.DataFile("kstr_jrn_tmp.txt")).find("Chlieb"), std::string::npos);
 }
@@ -275,9 +377,9 @@ TEST_F(CommandTest, ClosedReceiptBringsItsJournalBlocksHome) {
 TEST_F(CommandTest, AppendJournalsFailsWhenTheTransferBreaksOff) {
   OpenTicket();
   SellAndPay();
-  M().CloseTicket(false);
+  CloseReceipt(M(), Texts());
   printer_->Fault("reply S04 32");
-  EXPECT_EQ(M().AppendJournals(true), kFailure);
+  EXPECT_EQ(AppendJournals(M(), true), kFailure);
 }
 
 TEST_F(CommandTest, PrinterLogoLoadsInNumberedBlocksAndRefusesOversizedFiles) {
@@ -301,7 +403,7 @@ TEST_F(CommandTest, PrinterLogoLoadsInNumberedBlocksAndRefusesOversizedFiles) {
 }
 
 TEST_F(CommandTest, PrintHeaderEndsTheNumberLineAtTheLastColumn) {
-  ASSERT_EQ(M().PrintHeader(0, 0, kStationReceipt, 57), kSuccess);
+  ASSERT_EQ(M().PrintHeader(0, 0, kStationReceipt, 57, Texts()), kSuccess);
   std::string printed;
   for (const auto& record : printer_->Records()) {
     if (record.code != "P20") continue;

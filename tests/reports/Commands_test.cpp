@@ -204,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, SimpleCommandTest,
                                            SimpleCase{"T01", [](Messaging& m) { return m.TestFM(); }}));
 
 TEST_F(CommandsTest, NonFiscalStartPrintsLogoAndHeaderOnTheRoll) {
-  ASSERT_EQ(M().StartNonFiscal(kStationReceipt), kSuccess);
+  ASSERT_EQ(M().StartNonFiscal(kStationReceipt, Texts()), kSuccess);
   EXPECT_EQ(LastFields("P01"), (Fields{"1"}));
   const std::vector<Fields> pieces = Requests("P20");
   ASSERT_FALSE(pieces.empty());
@@ -218,11 +218,11 @@ TEST_F(CommandsTest, NonFiscalStartPrintsLogoAndHeaderOnTheRoll) {
 
 TEST_F(CommandsTest, NonFiscalStartStopsAtAFailedLogoButNotAtAMissingOne) {
   Inject("reply P01 44");  // refused: 106, the document goes on
-  EXPECT_EQ(M().StartNonFiscal(kStationReceipt), kSuccess);
+  EXPECT_EQ(M().StartNonFiscal(kStationReceipt, Texts()), kSuccess);
   M().SetFiscalPrinterState(kPrinterStateMonitor);
   Forget();
   Inject("reply P01 41");  // a day closure is due: nothing is printed
-  EXPECT_EQ(M().StartNonFiscal(kStationReceipt), kDayEndRequired);
+  EXPECT_EQ(M().StartNonFiscal(kStationReceipt, Texts()), kDayEndRequired);
   EXPECT_EQ(Count("P20"), 0);
   EXPECT_EQ(M().GetFiscalPrinterState(false), kPrinterStateMonitor);
 }
@@ -232,7 +232,7 @@ TEST_F(CommandsTest, NonFiscalStartOnTheSlipHasNoLogo) {
   Inject("slip in");
   M().SetPrinter("1B6330041B1601");
   Forget();
-  ASSERT_EQ(M().StartNonFiscal(kStationSlip), kSuccess);
+  ASSERT_EQ(M().StartNonFiscal(kStationSlip, Texts()), kSuccess);
   EXPECT_EQ(Count("P01"), 0);
   EXPECT_EQ(Count("P20"), 0);
   EXPECT_GT(Count("P22"), 0);

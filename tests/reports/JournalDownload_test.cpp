@@ -28,7 +28,7 @@ class JournalDownloadTest : public ReportsTest {
 
 TEST_F(JournalDownloadTest, SavesBothFilesWhenThePrinterConfirms) {
   const std::string target = Target("day1");
-  ASSERT_EQ(M().DownloadJournal(target.c_str()), kSuccess);
+  ASSERT_EQ(DownloadJournal(M(), target.c_str()), kSuccess);
   EXPECT_EQ(Count("S10"), 1);
   EXPECT_EQ(Transfers(), 0);
   EXPECT_EQ(ReadWholeFile(target + ".txt"), PrinterJournal(1));
@@ -55,7 +55,7 @@ TEST_F(JournalDownloadTest, ARejectedCheckFetchesEverythingAgainFromTheStart) {
   // Files the printer does not recognise (here: tampered with).
   WriteWholeFile(JournalPath(JournalFile::kTmpText), "garbage");
   const std::string target = Target("again");
-  ASSERT_EQ(M().DownloadJournal(target.c_str()), kSuccess);
+  ASSERT_EQ(DownloadJournal(M(), target.c_str()), kSuccess);
   EXPECT_EQ(Count("S10"), 2);
   EXPECT_EQ(Transfers(), 1);
   EXPECT_EQ(ReadWholeFile(target + ".txt"), PrinterJournal(1));
@@ -64,7 +64,7 @@ TEST_F(JournalDownloadTest, ARejectedCheckFetchesEverythingAgainFromTheStart) {
 TEST_F(JournalDownloadTest, ACheckAcceptedOnTheFifthPassStillSaves) {
   Inject("badjournal 4");
   const std::string target = Target("fifth");
-  EXPECT_EQ(M().DownloadJournal(target.c_str()), kSuccess);
+  EXPECT_EQ(DownloadJournal(M(), target.c_str()), kSuccess);
   EXPECT_EQ(Count("S10"), 5);
   EXPECT_EQ(Transfers(), 4);
   EXPECT_EQ(ReadWholeFile(target + ".txt"), PrinterJournal(1));
@@ -73,7 +73,7 @@ TEST_F(JournalDownloadTest, ACheckAcceptedOnTheFifthPassStillSaves) {
 TEST_F(JournalDownloadTest, FiveRejectionsFailButKeepTheJournalForTheNextDownload) {
   Inject("badjournal 5");
   const std::string target = Target("never");
-  EXPECT_EQ(M().DownloadJournal(target.c_str()), kFailure);
+  EXPECT_EQ(DownloadJournal(M(), target.c_str()), kFailure);
   EXPECT_STREQ(M().GetErrorMessage(), text::kTextJournalDownloadFailed);
   EXPECT_EQ(Count("S10"), 5);
   EXPECT_EQ(Transfers(), 4);
@@ -83,21 +83,21 @@ TEST_F(JournalDownloadTest, FiveRejectionsFailButKeepTheJournalForTheNextDownloa
 
   Forget();
   const std::string next = Target("next");
-  ASSERT_EQ(M().DownloadJournal(next.c_str()), kSuccess);
+  ASSERT_EQ(DownloadJournal(M(), next.c_str()), kSuccess);
   EXPECT_EQ(ReadWholeFile(next + ".txt"), PrinterJournal(1));
 }
 
 TEST_F(JournalDownloadTest, AFailedSaveKeepsTheJournalAndTheNextDownloadSavesIt) {
   const std::string taken = Target("taken");
   WriteWholeFile(taken + ".txt", "an earlier journal");
-  EXPECT_EQ(M().DownloadJournal(taken.c_str()), kFailure);
+  EXPECT_EQ(DownloadJournal(M(), taken.c_str()), kFailure);
   EXPECT_STREQ(M().GetErrorMessage(), text::kTextJournalSaveFailed);
   EXPECT_EQ(ReadWholeFile(taken + ".txt"), "an earlier journal");  // never overwritten
   EXPECT_EQ(Stored(JournalFile::kTmpText), PrinterJournal(1));
 
   SellOne("Maslo");  // the day goes on meanwhile
   const std::string fresh = Target("fresh");
-  ASSERT_EQ(M().DownloadJournal(fresh.c_str()), kSuccess);
+  ASSERT_EQ(DownloadJournal(M(), fresh.c_str()), kSuccess);
   EXPECT_EQ(ReadWholeFile(fresh + ".txt"), PrinterJournal(1));
   EXPECT_EQ(ReadWholeFile(fresh + ".bin").size(), PrinterJournal(2).size());
 }
@@ -106,39 +106,39 @@ TEST_F(JournalDownloadTest, ABinaryHalfThatCannotBeSavedLeavesNeitherHalfSaved) 
   const std::string taken = Target("half");
   WriteWholeFile(taken + ".bin", "an earlier binary journal");
   const std::string text = Stored(JournalFile::kTmpText);
-  EXPECT_EQ(M().DownloadJournal(taken.c_str()), kFailure);
+  EXPECT_EQ(DownloadJournal(M(), taken.c_str()), kFailure);
   EXPECT_STREQ(M().GetErrorMessage(), text::kTextJournalSaveFailed);
   EXPECT_FALSE(Tools::FileExists(taken + ".txt"));
   EXPECT_EQ(Stored(JournalFile::kTmpText), text);
   EXPECT_TRUE(Exists(JournalFile::kTmpBinary));
 
   const std::string fresh = Target("whole");
-  ASSERT_EQ(M().DownloadJournal(fresh.c_str()), kSuccess);
+  ASSERT_EQ(DownloadJournal(M(), fresh.c_str()), kSuccess);
   EXPECT_EQ(ReadWholeFile(fresh + ".txt"), PrinterJournal(1));
 }
 
 TEST_F(JournalDownloadTest, AnUnansweredCheckThrowsNothingAway) {
   const std::string text = Stored(JournalFile::kTmpText);
   Inject("noreply 3 S10");
-  EXPECT_EQ(M().DownloadJournal(Target("silent").c_str()), kTimeout);
+  EXPECT_EQ(DownloadJournal(M(), Target("silent").c_str()), kTimeout);
   EXPECT_EQ(Transfers(), 0);
   EXPECT_EQ(Stored(JournalFile::kTmpText), text);
 }
 
 TEST_F(JournalDownloadTest, ATransferThatFailsMidwayIsRepairedByTheNextDownload) {
   Inject("noreply 3 S04");
-  EXPECT_EQ(M().DownloadJournal(Target("broken").c_str()), kTimeout);
+  EXPECT_EQ(DownloadJournal(M(), Target("broken").c_str()), kTimeout);
   Forget();
   const std::string target = Target("repaired");
-  ASSERT_EQ(M().DownloadJournal(target.c_str()), kSuccess);
+  ASSERT_EQ(DownloadJournal(M(), target.c_str()), kSuccess);
   EXPECT_EQ(ReadWholeFile(target + ".txt"), PrinterJournal(1));
 }
 
 TEST_F(JournalDownloadTest, DownloadsAfterASaveCarryOnlyTheNewData) {
-  ASSERT_EQ(M().DownloadJournal(Target("first").c_str()), kSuccess);
+  ASSERT_EQ(DownloadJournal(M(), Target("first").c_str()), kSuccess);
   SellOne("Maslo");
   const std::string second = Target("second");
-  ASSERT_EQ(M().DownloadJournal(second.c_str()), kSuccess);
+  ASSERT_EQ(DownloadJournal(M(), second.c_str()), kSuccess);
   const std::string saved = ReadWholeFile(second + ".txt");
   EXPECT_NE(saved.find("Maslo"), std::string::npos);
   EXPECT_EQ(saved.find("Chlieb"), std::string::npos);
@@ -154,7 +154,7 @@ TEST_P(DayClosureJournalTest, TheClosedDayCanStillBeDownloadedWhole) {
   ASSERT_EQ(r, kSuccess);
   SellOne("Maslo");  // the next day starts before anyone downloads
   const std::string target = Target("closed");
-  ASSERT_EQ(M().DownloadJournal(target.c_str()), kSuccess);
+  ASSERT_EQ(DownloadJournal(M(), target.c_str()), kSuccess);
   EXPECT_EQ(ReadWholeFile(target + ".txt"), PrinterJournal(1));
   EXPECT_EQ(ReadWholeFile(target + ".bin").size(), PrinterJournal(2).size());
 }
@@ -247,7 +247,7 @@ TEST_P(JournalModeTest, AFullDiskAfterTheCheckThenAGoodSaveHoldsEveryReceiptOnce
   FullDisk disk;
   FullDisk::Full() = true;
   const std::string first = Target("first");
-  EXPECT_EQ(M().DownloadJournal(first.c_str()), kFailure);
+  EXPECT_EQ(DownloadJournal(M(), first.c_str()), kFailure);
   EXPECT_STREQ(M().GetErrorMessage(), text::kTextJournalSaveFailed);
   EXPECT_EQ(Count("S10"), 1) << "the printer confirmed the journal";
   EXPECT_FALSE(Tools::FileExists(first + ".txt"));
@@ -256,7 +256,7 @@ TEST_P(JournalModeTest, AFullDiskAfterTheCheckThenAGoodSaveHoldsEveryReceiptOnce
   FullDisk::Full() = false;
   SellOne("Maslo");
   const std::string second = Target("second");
-  ASSERT_EQ(M().DownloadJournal(second.c_str()), kSuccess);
+  ASSERT_EQ(DownloadJournal(M(), second.c_str()), kSuccess);
   ExpectSavedExactly(second);
   EXPECT_FALSE(Exists(JournalFile::kTmpText));
   EXPECT_FALSE(Exists(JournalFile::kTmpBinary));
@@ -268,14 +268,14 @@ TEST_P(JournalModeTest, AFullDiskAfterTheCheckThenAGoodSaveHoldsEveryReceiptOnce
 TEST_P(JournalModeTest, AnUnreadableCheckReplyThrowsNothingAway) {
   const std::string text = Stored(JournalFile::kTmpText);
   Inject("garble 3 S10");
-  EXPECT_EQ(M().DownloadJournal(Target("unread").c_str()), kFailure);
+  EXPECT_EQ(DownloadJournal(M(), Target("unread").c_str()), kFailure);
   EXPECT_STREQ(M().GetErrorMessage(), text::kTextInvalidReply);
   EXPECT_EQ(Stored(JournalFile::kTmpText), text);
   EXPECT_EQ(Transfers(), 0);
 
   SellOne("Maslo");
   const std::string next = Target("next");
-  ASSERT_EQ(M().DownloadJournal(next.c_str()), kSuccess);
+  ASSERT_EQ(DownloadJournal(M(), next.c_str()), kSuccess);
   ExpectSavedExactly(next);
 }
 
@@ -284,7 +284,7 @@ TEST_P(JournalModeTest, AnUnreadableCheckReplyThrowsNothingAway) {
 TEST_P(JournalModeTest, ARefusedCheckSetsTheFilesAside) {
   WriteWholeFile(JournalPath(JournalFile::kTmpText), "garbage");
   const std::string target = Target("again");
-  ASSERT_EQ(M().DownloadJournal(target.c_str()), kSuccess);
+  ASSERT_EQ(DownloadJournal(M(), target.c_str()), kSuccess);
   EXPECT_EQ(Transfers(), 1);
   EXPECT_EQ(ReadWholeFile(profile_.DataFile("kstr_jrn_refused_1.txt")), "garbage");
   EXPECT_EQ(ReadWholeFile(profile_.DataFile("kstr_jrn_refused_1.bin")), PrinterJournal(2));

@@ -5,12 +5,14 @@
 
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "emulator/Device.h"
 #include "journal/Journal.h"
 #include "protocol/Messaging.h"
+#include "service/PrinterJournal.h"
 #include "tests/support/JournalMode.h"
 #include "tests/support/ServiceOnPrinter.h"
 #include "tests/support/TestProfile.h"
@@ -37,6 +39,11 @@ class ReportsTest : public ServiceOnPrinterTest {
   }
 
   Messaging& M() { return Messaging::Instance(); }
+  // The journal's trailer and header, as the service hands them to the commands.
+  JournalTexts& Texts() {
+    texts_ = std::make_unique<JournalTexts>(M());
+    return *texts_;
+  }
 
   // ---- documents and journal ----
   // One receipt of one item, paid and closed: the printer's journal grows
@@ -65,6 +72,9 @@ class ReportsTest : public ServiceOnPrinterTest {
       return data;
     });
   }
+
+ private:
+  std::unique_ptr<JournalTexts> texts_;
 };
 
 // A local time as the clock seam gives it.

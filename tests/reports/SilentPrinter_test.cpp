@@ -110,7 +110,7 @@ TEST_F(HeaderRead, ALineThePrinterDoesNotAnswerKeepsTheStoredHeader) {
   ASSERT_EQ(Journal::Instance().UpdateReceiptHeader("STARA HLAVICKA"), kSuccess);
   ASSERT_EQ(Inject("noreply 3 S03"), "ok");
   Forget();
-  EXPECT_EQ(M().UpdateHeader(), kTimeout);
+  EXPECT_EQ(UpdateHeader(M()), kTimeout);
   EXPECT_EQ(Count("S03"), 3);  // the first line's three attempts, no more
   char header[64] = {};
   Journal::Instance().GetReceiptHeader(header, sizeof header - 1);

@@ -57,7 +57,7 @@ TEST_F(TransferProgressTest, EveryBlockOfARetransferIsReportedAndTheSameIsSaved)
   SetTransferObserver(&recorder);
   Forget();
   const std::string target = profile_.Dir() + "/day";
-  ASSERT_EQ(M().DownloadJournal(target.c_str()), kSuccess);
+  ASSERT_EQ(DownloadJournal(M(), target.c_str()), kSuccess);
   SetTransferObserver(nullptr);
 
   // The pull of what is new (nothing), then the whole journal from its start.

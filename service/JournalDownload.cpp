@@ -11,7 +11,7 @@
 #include "journal/Journal.h"
 #include "log/Log.h"
 #include "protocol/Messaging.h"
-#include "protocol/ReplyTimeouts.h"
+#include "service/PrinterJournal.h"
 #include "tools/Results.h"
 #include "tools/Texts.h"
 #include "tools/Tools.h"
@@ -19,8 +19,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kCheckTimeout = reply_timeout::kCommand;
-constexpr std::size_t kHalfChars = 8;
 // Four transfers from the start; the fifth rejected check ends the download.
 constexpr int kLastPass = 4;
 
@@ -72,27 +70,17 @@ bool NoAnswer(const Messaging& messaging, int result) {
 
 }  // namespace
 
-int Messaging::CheckJournalCheckCode(const char* code) {
-  const std::string given = code != nullptr ? code : "";
-  Log::Instance().Write("Messaging::CheckJournalCheckCode", "%s", given.c_str());
-  CreatePacketOut("S10", kPacketTypeCommand);
-  AddPacketOutField(given.substr(0, kHalfChars).c_str());
-  AddPacketOutField(given.size() > kHalfChars ? given.substr(kHalfChars, kHalfChars).c_str() : "");
-  ClosePacketOut();
-  return SendReceive(kCheckTimeout);
-}
-
-int Messaging::DownloadJournal(const char* path) {
+int DownloadJournal(Messaging& messaging, const char* path) {
   const char* target = path != nullptr ? path : "";
   Log::Instance().Write("Messaging::DownloadJournal", "%s", target);
   Journal& journal = Journal::Instance();
   journal.Settle();
   if (!CanSaveUnder(target)) {
-    SetErrorMessage(text::kTextJournalSaveFailed);
+    messaging.SetErrorMessage(text::kTextJournalSaveFailed);
     return kFailure;
   }
 
-  int result = AppendJournals(false);
+  int result = AppendJournals(messaging, false);
   for (int pass = 0; result == kSuccess; ++pass) {
     // The printer's confirmation stands where it was last accepted, or at
     // the end of a check it never answered; each such place is tried, the
@@ -104,28 +92,28 @@ int Messaging::DownloadJournal(const char* path) {
       unsigned char code[Journal::kCheckCodeSize] = {};
       if (journal.GetCheckCodeFrom(*point, code) != kSuccess) {
         // No data directory: there are no files to confirm or save.
-        SetErrorMessage(text::kTextJournalDownloadFailed);
+        messaging.SetErrorMessage(text::kTextJournalDownloadFailed);
         return kFailure;
       }
       // Written down before it is sent: the printer may accept it unheard.
       const std::vector<Journal::Extent> before = journal.ConfirmationPoints();
       const bool endWasPoint = std::find(before.begin(), before.end(), end) != before.end();
       if (journal.NoteCheckSent(end) != kSuccess) {
-        SetErrorMessage(text::kTextJournalSaveFailed);
+        messaging.SetErrorMessage(text::kTextJournalSaveFailed);
         return kFailure;
       }
-      const int check = CheckJournalCheckCode(CheckCodeText(code).c_str());
+      const int check = messaging.CheckJournalCheckCode(CheckCodeText(code).c_str());
       if (check == kSuccess) {
         accepted = true;
         if (journal.NoteCheckAccepted(end) != kSuccess) {
           // Still known as a place the printer may have confirmed: the next
           // download finds it there.
-          SetErrorMessage(text::kTextJournalSaveFailed);
+          messaging.SetErrorMessage(text::kTextJournalSaveFailed);
           return kFailure;
         }
         journal.UpdateCheckCode(code, Journal::kText);
         journal.UpdateCheckCode(code, Journal::kBinary);
-      } else if (NoAnswer(*this, check)) {
+      } else if (NoAnswer(messaging, check)) {
         // Nothing is thrown away: the files wait for the next download.
         return check;
       } else {
@@ -136,22 +124,22 @@ int Messaging::DownloadJournal(const char* path) {
     // Confirmed, even on the last pass, is saved as usual; refused four times
     // over ends here.
     if (pass >= kLastPass) {
-      SetErrorMessage(text::kTextJournalDownloadFailed);
+      messaging.SetErrorMessage(text::kTextJournalDownloadFailed);
       return kFailure;
     }
     // The printer does not recognise the files: they go aside, and the whole
     // journal the printer holds is fetched again.
     if (journal.SetAsideUnconfirmed() != kSuccess) {
-      SetErrorMessage(text::kTextJournalSaveFailed);
+      messaging.SetErrorMessage(text::kTextJournalSaveFailed);
       return kFailure;
     }
-    result = AppendJournals(true);
+    result = AppendJournals(messaging, true);
     journal.ResetCheckCode(Journal::kText);
     journal.ResetCheckCode(Journal::kBinary);
   }
   if (result != kSuccess) return result;
   if (journal.SaveConfirmed(target) != kSuccess) {
-    SetErrorMessage(text::kTextJournalSaveFailed);
+    messaging.SetErrorMessage(text::kTextJournalSaveFailed);
     return kFailure;
   }
   return kSuccess;
