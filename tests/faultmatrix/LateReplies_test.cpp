@@ -38,6 +38,7 @@ class LateReplies : public ::testing::Test {
     fp_.ReleaseDevice(&r);
     fp_.CloseService(&r);
     if (server_) server_->Stop();
+    if (server_) CaptureTraffic(profile_.DataDir(), server_->Trace());
   }
 
   void Inject(const std::string& line) { ASSERT_EQ(server_->Inject(line), "ok") << line; }

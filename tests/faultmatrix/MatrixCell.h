@@ -25,6 +25,7 @@
 #include "tests/support/ServiceSession.h"
 #include "tests/support/SingletonReset.h"
 #include "tests/support/TestProfile.h"
+#include "tests/support/TrafficCapture.h"
 #include "tools/Clock.h"
 #include "tools/Results.h"
 #include "tools/Tools.h"
@@ -84,6 +85,7 @@ class MatrixCell {
     fp_.ReleaseDevice(&r);
     fp_.CloseService(&r);
     server_->Stop();
+    CaptureTraffic(profile_.DataDir(), server_->Trace());
   }
   MatrixCell(const MatrixCell&) = delete;
   MatrixCell& operator=(const MatrixCell&) = delete;

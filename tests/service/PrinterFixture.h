@@ -8,6 +8,7 @@
 
 #include "emulator/PtyServer.h"
 #include "tests/service/ServiceFixture.h"
+#include "tests/support/TrafficCapture.h"
 
 namespace kestrel::testing {
 
@@ -37,6 +38,7 @@ class PrinterTest : public ServiceTest {
     fp_.ReleaseDevice(nullptr);
     fp_.CloseService(nullptr);
     if (printer_) printer_->Stop();
+    if (printer_) CaptureTraffic(profile_.DataDir(), printer_->Trace());
   }
 
   // Opens, claims and enables; events are let through unless asked not to.

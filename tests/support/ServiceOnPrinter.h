@@ -21,6 +21,7 @@
 #include "tests/support/ServiceSession.h"
 #include "tests/support/SingletonReset.h"
 #include "tests/support/TestProfile.h"
+#include "tests/support/TrafficCapture.h"
 #include "tools/Tools.h"
 
 namespace kestrel::testing {
@@ -83,6 +84,7 @@ class ServiceOnPrinterTest : public ::testing::Test {
     fp_.ReleaseDevice(&r);
     fp_.CloseService(&r);
     if (server_) server_->Stop();
+    if (server_) CaptureTraffic(profile_.DataDir(), server_->Trace());
   }
 
   // Starts a printer with these options on the profile's port, and opens,
@@ -91,6 +93,7 @@ class ServiceOnPrinterTest : public ::testing::Test {
     UseFastSleep(10);
     SingletonReset::All();  // no firmware, state or sequence from an earlier start
     if (server_) server_->Stop();
+    if (server_) CaptureTraffic(profile_.DataDir(), server_->Trace());
     server_.reset();
     ServePrinterOnProfile(profile_, server_, options, "tty");
     if (HasFatalFailure()) return;
