@@ -46,6 +46,17 @@ class CommandTest : public ReceiptTest {
   std::unique_ptr<JournalTexts> texts_;
 };
 
+// Commands run against a printer with the firmware the case names.
+template <class Case>
+class OnFirmwareOfCase : public CommandTest, public ::testing::WithParamInterface<Case> {
+ protected:
+  void SetUp() override {
+    ServiceSetup setup;
+    setup.firmware = this->GetParam().firmware;
+    Start(setup);
+  }
+};
+
 struct ItemCase {
   int kind;
   long long price;
@@ -221,14 +232,7 @@ struct InvoiceCase {
 };
 void PrintTo(const InvoiceCase& c, std::ostream* os) { *os << c.firmware << " " << c.amount; }
 
-class InvoiceTest : public CommandTest, public ::testing::WithParamInterface<InvoiceCase> {
- protected:
-  void SetUp() override {
-    ServiceSetup setup;
-    setup.firmware = GetParam().firmware;
-    Start(setup);
-  }
-};
+using InvoiceTest = OnFirmwareOfCase<InvoiceCase>;
 
 TEST_P(InvoiceTest, ChoosesCommandTypeAndCaptionByFirmware) {
   const InvoiceCase& c = GetParam();
@@ -288,14 +292,7 @@ int InvoiceNumbered(Messaging& m, DocumentTexts& texts) { return m.Invoice(10000
 int EndOnSlip(Messaging& m, DocumentTexts& texts) { return m.EndNonFiscal(kStationSlip, texts); }
 int EndOnRoll(Messaging& m, DocumentTexts& texts) { return m.EndNonFiscal(kStationReceipt, texts); }
 
-class TrailerReadTest : public CommandTest, public ::testing::WithParamInterface<TrailerCase> {
- protected:
-  void SetUp() override {
-    ServiceSetup setup;
-    setup.firmware = GetParam().firmware;
-    Start(setup);
-  }
-};
+using TrailerReadTest = OnFirmwareOfCase<TrailerCase>;
 
 TEST_P(TrailerReadTest, ReadsTheTrailerOnlyForADocumentThatPrintsIt) {
   const TrailerCase& c = GetParam();
