@@ -7,7 +7,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "protocol/TransferProgress.h"
+#include "service/TransferProgress.h"
 
 namespace kestrel::cli {
 

@@ -6,8 +6,8 @@
 #include "log/Log.h"
 #include "protocol/JournalBlock.h"
 #include "protocol/Messaging.h"
-#include "protocol/TransferProgress.h"
 #include "service/PrinterJournal.h"
+#include "service/TransferProgress.h"
 #include "tools/Results.h"
 
 namespace kestrel {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/TransferProgress.h"
+#include "service/TransferProgress.h"
 #include "tests/reports/ReportsFixture.h"
 
 namespace kestrel::testing {

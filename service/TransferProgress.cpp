@@ -1,4 +1,4 @@
-#include "protocol/TransferProgress.h"
+#include "service/TransferProgress.h"
 
 #include <atomic>
 
